@@ -1,0 +1,53 @@
+// Image files in and out of the host's pixel layout, through OpenImageIO.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace jf::cli {
+
+/// An error to report as one line, with the exit status it deserves.
+struct CliError : std::runtime_error {
+  CliError(const std::string& message, int status) : std::runtime_error(message), status(status) {}
+  int status;
+};
+
+/// Pixels in the host's layout: alpha, red, green, blue per pixel, straight alpha, rows packed.
+/// Channels are 8-bit (white 255), 16-bit (white 32768) or float (white 1.0) by depth.
+struct HostImage {
+  int width = 0;
+  int height = 0;
+  int depth = 8;  // 8, 16 or 32
+  std::vector<std::uint8_t> data;
+
+  std::size_t PixelSize() const { return depth == 8 ? 4 : depth == 16 ? 8 : 16; }
+  std::size_t RowBytes() const { return PixelSize() * static_cast<std::size_t>(width); }
+};
+
+/// Reads any format OpenImageIO knows into the host layout at depth. An image without alpha
+/// gets opaque alpha; grey images fill red, green and blue. 16-bit files map to the host's
+/// 0..32768 scale as round(v × 32768 / 65535). Throws CliError (status 2) naming the file.
+HostImage ReadImage(const std::string& path, int depth);
+
+/// Writes the image in the format its extension names: 8-bit, 16-bit or 32-bit float channels
+/// by depth, straight alpha. 16-bit values map back as round(min(v, 32768) × 65535 / 32768).
+/// The file is written beside the target under a temporary name and renamed into place, so an
+/// existing file is only ever replaced by a complete one. Throws CliError naming the file.
+void WriteImage(const std::string& path, const HostImage& image,
+                const std::map<std::string, std::string>& metadata = {});
+
+/// Rejects, before anything renders, an output whose format cannot hold the depth.
+void CheckOutputFormat(const std::string& path, int depth);
+
+/// A built-in test picture (colour bars over a gradient, with a soft alpha edge) so the effect
+/// can be tried without any file.
+HostImage MakeSample(int depth, int width = 640, int height = 360);
+
+/// 16-bit file value to the host's 0..32768 scale, and back (both round half up).
+std::uint16_t FileToHost16(std::uint16_t v);
+std::uint16_t HostToFile16(std::uint16_t v);
+
+}  // namespace jf::cli

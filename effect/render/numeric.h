@@ -1,0 +1,23 @@
+// Conversions the layouts share.
+#pragma once
+
+#include <cmath>
+#include <limits>
+
+#include "AE_Effect.h"
+
+namespace jf {
+
+/// Truncates toward zero to a 32-bit integer. Values beyond the 32-bit range saturate and NaN
+/// gives 0, where a bare conversion would be undefined; every value in range is unchanged.
+inline A_long TruncToLong(double v) {
+  if (std::isnan(v)) return 0;
+  if (v >= 2147483647.0) return std::numeric_limits<A_long>::max();
+  if (v <= -2147483648.0) return std::numeric_limits<A_long>::min();
+  return static_cast<A_long>(v);
+}
+
+/// A draw as a percentage 0 … 99.
+inline A_long Percent(A_long draw) { return draw % 100; }
+
+}  // namespace jf

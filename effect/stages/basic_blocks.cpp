@@ -1,0 +1,148 @@
+// See basic_blocks.h.
+#include "stages/basic_blocks.h"
+
+#include "entry/suite_handler.h"
+#include "host/host_ops.h"
+#include "params/param_reader.h"
+#include "params/param_table.h"
+#include "render/numeric.h"
+#include "render/seeded_random.h"
+#include "stages/blend_modes.h"
+
+namespace jf {
+namespace {
+
+double DownsampleFactor(const PF_RationalScale& scale) {
+  // A host that leaves the factor unset (0/0) means full size.
+  if (scale.den == 0) return 1.0;
+  return static_cast<double>(scale.num) / static_cast<double>(scale.den);
+}
+
+/// Reads everything but the block count, in the order the stage lists them.
+void ReadLayoutSettings(PF_InData* in, BasicBlocksSettings& s, PF_Err& err, PF_Err& checkinErr) {
+  s.maxHorizontalOffset = ReadFloatSliderInt(in, ParamId::BasicBlocksMaxHorizontalOffset, err, checkinErr);
+  if (err != PF_Err_NONE) return;
+  s.maxVerticalOffset = ReadFloatSliderInt(in, ParamId::BasicBlocksMaxVerticalOffset, err, checkinErr);
+  if (err != PF_Err_NONE) return;
+  s.positionSeed = ReadFloatSliderInt(in, ParamId::BasicBlocksPositionSeed, err, checkinErr);
+  if (err != PF_Err_NONE) return;
+  s.minWidth = ReadFloatSliderInt(in, ParamId::BasicBlocksMinWidth, err, checkinErr);
+  if (err != PF_Err_NONE) return;
+  s.widthRange = ReadFloatSliderInt(in, ParamId::BasicBlocksWidthRange, err, checkinErr);
+  if (err != PF_Err_NONE) return;
+  s.widthSeed = ReadFloatSliderInt(in, ParamId::BasicBlocksWidthSeed, err, checkinErr);
+  if (err != PF_Err_NONE) return;
+  s.minHeight = ReadFloatSliderInt(in, ParamId::BasicBlocksMinHeight, err, checkinErr);
+  if (err != PF_Err_NONE) return;
+  s.heightRange = ReadFloatSliderInt(in, ParamId::BasicBlocksHeightRange, err, checkinErr);
+  if (err != PF_Err_NONE) return;
+  s.heightSeed = ReadFloatSliderInt(in, ParamId::BasicBlocksHeightSeed, err, checkinErr);
+  if (err != PF_Err_NONE) return;
+  s.blendMode = ReadPopup(in, ParamId::BasicBlocksBlendMode, err, checkinErr);
+}
+
+}  // namespace
+
+void PlaceBasicBlocks(const BasicBlocksSettings& s, A_long left, A_long top, A_long width,
+                      A_long height, BlockRecord* table) {
+  const A_long hw = TruncToLong(width * 0.5);
+  const A_long hh = TruncToLong(height * 0.5);
+
+  // Positions and shifts: four draws per block, as a rule shifting towards the middle.
+  SeededRandom::SeedAndDiscard(s.positionSeed);
+  for (A_long i = 0; i < s.count; ++i) {
+    BlockRecord& b = table[i];
+    const A_long p1 = Percent(SeededRandom::Next());
+    const A_long p2 = Percent(SeededRandom::Next());
+    const A_long p3 = Percent(SeededRandom::Next());
+    const A_long p4 = Percent(SeededRandom::Next());
+    b.x = left + hw - TruncToLong((p1 / -50.0 + 1.0) * hw);
+    b.y = TruncToLong((p2 / 50.0 - 1.0) * hh) + hh + top;
+    const A_long mx = TruncToLong(p3 / 100.0 * s.maxHorizontalOffset * s.downsampleX);
+    const A_long my = TruncToLong(p4 / 100.0 * s.maxVerticalOffset * s.downsampleY);
+    // Compared with the half sizes themselves, not with the extent's middle.
+    b.dx = b.x > hw ? -mx : mx;
+    b.dy = b.y > hh ? -my : my;
+  }
+
+  // Widths, from their own seed, so each seed changes one thing only.
+  SeededRandom::SeedAndDiscard(s.widthSeed);
+  for (A_long i = 0; i < s.count; ++i) {
+    BlockRecord& b = table[i];
+    const A_long p = Percent(SeededRandom::Next());
+    b.width = TruncToLong((s.minWidth + TruncToLong(p / 100.0 * s.widthRange)) * s.downsampleX);
+    b.x = b.x - b.width / 2;
+  }
+
+  // Heights, then the target rectangles.
+  SeededRandom::SeedAndDiscard(s.heightSeed);
+  for (A_long i = 0; i < s.count; ++i) {
+    BlockRecord& b = table[i];
+    const A_long p = Percent(SeededRandom::Next());
+    b.height = TruncToLong((s.minHeight + TruncToLong(p / 100.0 * s.heightRange)) * s.downsampleY);
+    b.y = b.y - b.height / 2;
+    b.destLeft = b.x + b.dx;
+    b.destTop = b.y + b.dy;
+    b.destRight = b.x + b.dx + b.width;
+    b.destBottom = b.y + b.dy + b.height;
+  }
+}
+
+template <typename PixelT>
+PF_Err RenderBasicBlocks(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst) {
+  SuiteHandler suites(in->pica_basicP);
+  const PF_Rect extent = dst->extent_hint;
+  const A_long width = extent.right - extent.left;
+  const A_long height = extent.bottom - extent.top;
+
+  PF_PixelFormat format = PF_PixelFormat_INVALID;
+  if (PF_Err err = suites.WorldSuite()->PF_GetPixelFormat(dst, &format); err != PF_Err_NONE) {
+    return err;
+  }
+
+  BasicBlocksSettings settings;
+  settings.downsampleX = DownsampleFactor(in->downsample_x);
+  settings.downsampleY = DownsampleFactor(in->downsample_y);
+  PF_Err err = PF_Err_NONE;
+  PF_Err checkinErr = PF_Err_NONE;
+  settings.count = ReadFloatSliderInt(in, ParamId::BasicBlocksNumberOfBlocks, err, checkinErr);
+  if (err != PF_Err_NONE) return err;
+  if (settings.count < 0) settings.count = 0;
+
+  // Without scratch memory there is no layout: the source passes through unchanged.
+  ScopedHandle table(suites);
+  if (!table.Allocate(static_cast<std::size_t>(settings.count) * sizeof(BlockRecord))) {
+    return CopyExtent(in, src, dst);
+  }
+  auto* blocks = static_cast<BlockRecord*>(table.Lock());
+  if (blocks == nullptr) return CopyExtent(in, src, dst);
+
+  ReadLayoutSettings(in, settings, err, checkinErr);
+  if (err != PF_Err_NONE) return err;
+  PlaceBasicBlocks(settings, extent.left, extent.top, width, height, blocks);
+
+  ScopedWorld layer(suites, in->effect_ref);
+  if (err = layer.Create(width, height, format, true); err != PF_Err_NONE) return err;
+
+  // Later blocks replace earlier ones where they overlap; the host clips what lies outside.
+  for (A_long i = 0; i < settings.count; ++i) {
+    const BlockRecord& b = blocks[i];
+    PF_Rect from{b.x, b.y, b.x + b.width, b.y + b.height};
+    PF_Rect to{b.destLeft, b.destTop, b.destRight, b.destBottom};
+    if (err = in->utils->copy(in->effect_ref, src, layer.World(), &from, &to); err != PF_Err_NONE) {
+      return err;
+    }
+  }
+
+  if (err = CopyExtent(in, src, dst); err != PF_Err_NONE) return err;
+  if (err = BlendComposite(in, layer.World(), dst, settings.blendMode, extent); err != PF_Err_NONE) {
+    return err;
+  }
+  return layer.Dispose();
+}
+
+template PF_Err RenderBasicBlocks<PF_Pixel8>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
+template PF_Err RenderBasicBlocks<PF_Pixel16>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
+template PF_Err RenderBasicBlocks<PF_PixelFloat>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
+
+}  // namespace jf

@@ -1,0 +1,17 @@
+// Blur Blocks: blurred rectangles at seeded places. Until the stage is built, it passes its source through unchanged.
+#include "stages/blur_blocks.h"
+
+#include "host/host_ops.h"
+
+namespace jf {
+
+template <typename PixelT>
+PF_Err RenderBlurBlocks(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst) {
+  return CopyExtent(in, src, dst);
+}
+
+template PF_Err RenderBlurBlocks<PF_Pixel8>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
+template PF_Err RenderBlurBlocks<PF_Pixel16>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
+template PF_Err RenderBlurBlocks<PF_PixelFloat>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
+
+}  // namespace jf

@@ -1,0 +1,17 @@
+// Elements Scatter: six kinds of simple shapes scattered over the image. Until the stage is built, it passes its source through unchanged.
+#include "stages/elements_scatter.h"
+
+#include "host/host_ops.h"
+
+namespace jf {
+
+template <typename PixelT>
+PF_Err RenderElementsScatter(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst) {
+  return CopyExtent(in, src, dst);
+}
+
+template PF_Err RenderElementsScatter<PF_Pixel8>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
+template PF_Err RenderElementsScatter<PF_Pixel16>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
+template PF_Err RenderElementsScatter<PF_PixelFloat>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
+
+}  // namespace jf
