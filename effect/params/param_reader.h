@@ -1,0 +1,37 @@
+// Reads of parameter values at the current time, one parameter at a time.
+#pragma once
+
+#include "AE_Effect.h"
+#include "params/param_table.h"
+
+namespace jf {
+
+// Every read checks the parameter out at in's current time, converts its value and checks it
+// in again, also when the checkout failed. It never stops on an error: it writes both codes and
+// leaves the decision to the caller. err is the checkout's code if nonzero (for a color, then
+// the conversion's), otherwise the check-in's; checkinErr is the check-in's code alone. A failed
+// checkout reads as 0, false or transparent black.
+
+/// true exactly when the low byte of the checkbox value is 1.
+bool ReadCheckbox(PF_InData* in, ParamId id, PF_Err& err, PF_Err& checkinErr);
+
+/// The slider's value rounded to the nearest float.
+float ReadFloatSlider(PF_InData* in, ParamId id, PF_Err& err, PF_Err& checkinErr);
+
+/// The slider's value truncated toward zero; values beyond 32 bits are clamped, NaN reads 0.
+A_long ReadFloatSliderInt(PF_InData* in, ParamId id, PF_Err& err, PF_Err& checkinErr);
+
+/// The whole percent, fraction dropped (33.5 % reads 33.0).
+float ReadPercent(PF_InData* in, ParamId id, PF_Err& err, PF_Err& checkinErr);
+
+/// The angle in radians.
+float ReadAngle(PF_InData* in, ParamId id, PF_Err& err, PF_Err& checkinErr);
+
+/// The 1-based choice, as the host holds it.
+A_long ReadPopup(PF_InData* in, ParamId id, PF_Err& err, PF_Err& checkinErr);
+
+/// The host's floating-point form of the color. Throws the suite error when "PF ColorParamSuite"
+/// cannot be acquired, after checking the parameter in.
+PF_PixelFloat ReadColor(PF_InData* in, ParamId id, PF_Err& err, PF_Err& checkinErr);
+
+}  // namespace jf
