@@ -1,0 +1,204 @@
+// convolve: a square (or one-row) kernel of 32-bit integers per channel; the contract is in
+// imaging.h.
+//
+// Arithmetic is on the stored values themselves, exactly: 64-bit integer sums at 8 and 16 bits,
+// double sums at float. Samples outside the source read as all-zero pixels (transparent
+// borders). Storing the sum:
+// - normalised (PF_KernelFlag_NORMALIZED): divided by the kernel's sum when that is not zero,
+//   rounded to nearest (halves away from zero) at 8 and 16 bits;
+// - clamped (PF_KernelFlag_CLAMP, the default): to 0..MAX (255, 32768, 1.0);
+// - unclamped (PF_KernelFlag_NO_CLAMP): at 8 and 16 bits the channel keeps the low 8 or 16 bits of
+//   the integer, the wrap-around of a plain integer store and of the effect's own conversions, so
+//   a sum outside the range shows as such instead of being flattened; at float it is stored as is.
+// The replicate-border and alpha-weighted variants are accepted and treated as transparent
+// borders and straight channels, as the effect interface documents for its own host.
+#include <algorithm>
+#include <cstdint>
+#include <new>
+#include <stdexcept>
+#include <vector>
+
+#include <tbb/blocked_range.h>
+#include <tbb/parallel_for.h>
+
+#include "headless/imaging/imaging.h"
+#include "headless/imaging/pixel_formats.h"
+
+namespace jf::headless {
+namespace {
+
+// Large enough for any blur a caller builds by hand, small enough that no 64-bit sum can
+// overflow: 127² taps × 2^31 × 2^16 < 2^63.
+constexpr A_long kMaxKernelSize = 127;
+
+struct Tap {
+  int dx, dy;
+  std::int64_t weight;
+};
+
+// One channel's kernel as a list of non-zero taps, with its sum for normalising.
+struct ChannelKernel {
+  bool present = false;
+  std::vector<Tap> taps;
+  std::int64_t sum = 0;
+};
+
+ChannelKernel ReadKernel(const void* kernel, A_long size, bool oneDimensional, bool vertical) {
+  ChannelKernel k;
+  if (kernel == nullptr) return k;
+  k.present = true;
+  const auto* weights = static_cast<const A_long*>(kernel);
+  const int radius = static_cast<int>(size / 2);
+  const A_long count = oneDimensional ? size : size * size;
+  for (A_long i = 0; i < count; ++i) {
+    const std::int64_t w = weights[i];
+    k.sum += w;
+    if (w == 0) continue;
+    int dx, dy;
+    if (!oneDimensional) {
+      dx = static_cast<int>(i % size) - radius;  // row-major: kernel[ky × size + kx]
+      dy = static_cast<int>(i / size) - radius;
+    } else if (vertical) {
+      dx = 0;
+      dy = static_cast<int>(i) - radius;
+    } else {
+      dx = static_cast<int>(i) - radius;
+      dy = 0;
+    }
+    k.taps.push_back({dx, dy, w});
+  }
+  return k;
+}
+
+std::int64_t DivideRounded(std::int64_t n, std::int64_t d) {
+  if (d < 0) {
+    n = -n;
+    d = -d;
+  }
+  return n >= 0 ? (n + d / 2) / d : -((-n + d / 2) / d);
+}
+
+template <HeadlessPixelTraits Px>
+typename Px::Channel StoreSum(std::conditional_t<Px::kIsFloat, double, std::int64_t> sum,
+                              std::int64_t kernelSum, bool normalise, bool clamp) {
+  using Channel = typename Px::Channel;
+  if constexpr (Px::kIsFloat) {
+    if (normalise && kernelSum != 0) sum /= static_cast<double>(kernelSum);
+    if (clamp) sum = std::clamp(sum, 0.0, 1.0);
+    return static_cast<Channel>(sum);
+  } else {
+    if (normalise && kernelSum != 0) sum = DivideRounded(sum, kernelSum);
+    if (clamp) return static_cast<Channel>(std::clamp<std::int64_t>(sum, 0, Px::kMax));
+    return static_cast<Channel>(static_cast<std::uint64_t>(sum));  // keeps the low bits
+  }
+}
+
+template <HeadlessPixelTraits Px>
+PF_Err ConvolvePixels(const PF_EffectWorld& srcWorld, const Box& area, bool normalise, bool clamp,
+                      const ChannelKernel (&kernels)[4], PF_EffectWorld& dst) {
+  using Pixel = typename Px::Pixel;
+  using Channel = typename Px::Channel;
+  using Sum = std::conditional_t<Px::kIsFloat, double, std::int64_t>;
+
+  // A source that shares memory with the destination is read from a copy taken first.
+  std::vector<Pixel> snapshot;
+  PF_EffectWorld snapshotWorld = srcWorld;
+  if (SharesPixels(srcWorld, dst)) {
+    const std::size_t w = static_cast<std::size_t>(std::max<A_long>(srcWorld.width, 0));
+    const std::size_t h = static_cast<std::size_t>(std::max<A_long>(srcWorld.height, 0));
+    try {
+      snapshot.resize(w * h);
+    } catch (const std::bad_alloc&) {
+      return PF_Err_OUT_OF_MEMORY;
+    } catch (const std::length_error&) {
+      return PF_Err_OUT_OF_MEMORY;
+    }
+    for (std::size_t y = 0; y < h; ++y) {
+      const Pixel* row = RowOf<Px>(srcWorld, static_cast<A_long>(y));
+      std::copy(row, row + w, snapshot.begin() + static_cast<std::ptrdiff_t>(y * w));
+    }
+    snapshotWorld.data = reinterpret_cast<PF_PixelPtr>(snapshot.data());
+    snapshotWorld.rowbytes = static_cast<A_long>(w * sizeof(Pixel));
+  }
+  const PF_EffectWorld& src = snapshot.empty() ? srcWorld : snapshotWorld;
+  const std::int64_t width = std::max<A_long>(src.width, 0);
+  const std::int64_t height = std::max<A_long>(src.height, 0);
+
+  // Channel n of a pixel, in the memory order alpha, red, green, blue.
+  auto channel = [](const Pixel& p, int n) -> Channel {
+    switch (n) {
+      case 0:
+        return p.alpha;
+      case 1:
+        return p.red;
+      case 2:
+        return p.green;
+      default:
+        return p.blue;
+    }
+  };
+  auto read = [&](std::int64_t x, std::int64_t y, int n) -> Sum {
+    if (x < 0 || y < 0 || x >= width || y >= height) return 0;  // transparent border
+    return static_cast<Sum>(channel(RowOf<Px>(src, static_cast<A_long>(y))[x], n));
+  };
+
+  tbb::parallel_for(
+      tbb::blocked_range<std::int64_t>(area.top, area.bottom),
+      [&](const tbb::blocked_range<std::int64_t>& rows) {
+        for (std::int64_t y = rows.begin(); y != rows.end(); ++y) {
+          Pixel* out = RowOf<Px>(dst, static_cast<A_long>(y));
+          for (std::int64_t x = area.left; x < area.right; ++x) {
+            Channel result[4];
+            for (int n = 0; n < 4; ++n) {
+              const ChannelKernel& k = kernels[n];
+              if (!k.present) {
+                result[n] = static_cast<Channel>(read(x, y, n));  // no kernel: copied as it is
+                continue;
+              }
+              Sum sum = 0;
+              for (const Tap& t : k.taps)
+                sum += static_cast<Sum>(t.weight) * read(x + t.dx, y + t.dy, n);
+              result[n] = StoreSum<Px>(sum, k.sum, normalise, clamp);
+            }
+            out[x] = Pixel{result[0], result[1], result[2], result[3]};
+          }
+        }
+      });
+  return PF_Err_NONE;
+}
+
+}  // namespace
+
+PF_Err ConvolveImpl(PF_PixelFormat format, const PF_EffectWorld& src, const PF_Rect* area,
+                    PF_KernelFlags flags, A_long kernelSize, const void* aKernel,
+                    const void* rKernel, const void* gKernel, const void* bKernel,
+                    PF_EffectWorld& dst) {
+  if (kernelSize < 1 || kernelSize % 2 == 0 || kernelSize > kMaxKernelSize) {
+    return PF_Err_BAD_CALLBACK_PARAM;
+  }
+  // Only kernels of 32-bit integers are served; reading char or fixed kernels as longs would
+  // read past their end.
+  if ((flags & PF_KernelFlag_USE_UNDEFINED) != PF_KernelFlag_USE_LONG) {
+    return PF_Err_BAD_CALLBACK_PARAM;
+  }
+  const bool oneDimensional = (flags & PF_KernelFlag_1D) != 0;
+  const bool vertical = (flags & PF_KernelFlag_VERTICAL) != 0;
+  const bool normalise = (flags & PF_KernelFlag_NORMALIZED) != 0;
+  const bool clamp = (flags & PF_KernelFlag_NO_CLAMP) == 0;
+
+  return DispatchFormat(format, [&]<typename Px>(Px) -> PF_Err {
+    const Box box = Intersect(BoxOr(area, dst), WorldBox(dst));
+    if (box.Empty()) return PF_Err_NONE;
+    try {
+      const ChannelKernel kernels[4] = {ReadKernel(aKernel, kernelSize, oneDimensional, vertical),
+                                        ReadKernel(rKernel, kernelSize, oneDimensional, vertical),
+                                        ReadKernel(gKernel, kernelSize, oneDimensional, vertical),
+                                        ReadKernel(bKernel, kernelSize, oneDimensional, vertical)};
+      return ConvolvePixels<Px>(src, box, normalise, clamp, kernels, dst);
+    } catch (const std::bad_alloc&) {
+      return PF_Err_OUT_OF_MEMORY;
+    }
+  });
+}
+
+}  // namespace jf::headless
