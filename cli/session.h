@@ -1,0 +1,46 @@
+// One loaded effect ready to render: the module, a host, and an instance with its parameters
+// declared.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "headless/instance.h"
+#include "headless/module.h"
+
+namespace jf::cli {
+
+/// The host error code as "NAME (number)".
+std::string ErrorName(PF_Err err);
+
+/// Where the effect module is: --module, else $JITTERFORGE_MODULE, else beside the program
+/// (build tree), else the installed copy.
+std::string FindModule(const std::string& explicitPath);
+
+struct SessionOptions {
+  std::string modulePath;
+  int threads = 0;  // 0: one per core
+};
+
+class Session {
+ public:
+  /// Loads the module and runs global setup and parameter setup, keeping standard output clean.
+  /// Throws CliError: status 2 for a module that cannot be loaded, 1 when a command fails.
+  explicit Session(const SessionOptions& options);
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  headless::Host& GetHost() { return *m_host; }
+  headless::Instance& GetInstance() { return *m_instance; }
+  headless::ParamStore& Params() { return m_instance->Params(); }
+  const headless::Module& GetModule() const { return *m_module; }
+
+ private:
+  std::unique_ptr<headless::Module> m_module;
+  std::unique_ptr<headless::Host> m_host;
+  std::unique_ptr<headless::Instance> m_instance;
+  bool m_globalSetUp = false;
+};
+
+}  // namespace jf::cli

@@ -1,0 +1,85 @@
+// Shared scaffolding for tests that load the built effect module through the headless host.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "headless/instance.h"
+#include "headless/module.h"
+#include "headless/worlds.h"
+#include "params/param_table.h"
+
+namespace jf::e2e {
+
+/// The module, a host and one instance with its parameters declared.
+struct Rig {
+  headless::Module module;
+  headless::Host host;
+  std::unique_ptr<headless::Instance> instance;
+
+  explicit Rig(int threads = 2) : module(headless::Module::Load(JF_MODULE_PATH)) {
+    host.SetThreadCount(threads);
+    instance = std::make_unique<headless::Instance>(host, module);
+    EXPECT_EQ(instance->GlobalSetup(), PF_Err_NONE);
+    EXPECT_EQ(instance->ParamsSetup(headless::StdoutRoute::Discard), PF_Err_NONE);
+  }
+  ~Rig() { instance->GlobalSetdown(); }
+
+  headless::ParamStore& Params() { return instance->Params(); }
+  void Set(ParamId id, double value) { Params().SetNumber(static_cast<PF_ParamIndex>(id), value); }
+  void Enable(ParamId id, bool on = true) { Set(id, on ? 1 : 0); }
+};
+
+inline PF_PixelFormat FormatOfDepth(int depth) {
+  return depth == 8 ? PF_PixelFormat_ARGB32
+                    : depth == 16 ? PF_PixelFormat_ARGB64 : PF_PixelFormat_ARGB128;
+}
+
+/// A picture with something in every channel: gradients across, bands down, varying alpha.
+inline std::unique_ptr<headless::World> Pattern(A_long width, A_long height, int depth) {
+  auto world = std::make_unique<headless::World>(width, height, FormatOfDepth(depth));
+  for (A_long y = 0; y < height; ++y) {
+    for (A_long x = 0; x < width; ++x) {
+      const double r = (x * 7 % 97) / 96.0;
+      const double g = (y * 5 % 61) / 60.0;
+      const double b = ((x + y) % 23) / 22.0;
+      const double a = ((x / 3 + y / 5) % 4 == 0) ? 0.5 : 1.0;
+      if (depth == 8) {
+        *world->At<PF_Pixel8>(x, y) = PF_Pixel8{static_cast<A_u_char>(a * 255),
+                                                static_cast<A_u_char>(r * 255),
+                                                static_cast<A_u_char>(g * 255),
+                                                static_cast<A_u_char>(b * 255)};
+      } else if (depth == 16) {
+        *world->At<PF_Pixel16>(x, y) = PF_Pixel16{static_cast<A_u_short>(a * 32768),
+                                                  static_cast<A_u_short>(r * 32768),
+                                                  static_cast<A_u_short>(g * 32768),
+                                                  static_cast<A_u_short>(b * 32768)};
+      } else {
+        *world->At<PF_PixelFloat>(x, y) =
+            PF_PixelFloat{static_cast<float>(a), static_cast<float>(r), static_cast<float>(g),
+                          static_cast<float>(b)};
+      }
+    }
+  }
+  return world;
+}
+
+/// Renders input into a fresh output world of the same size and format.
+inline std::unique_ptr<headless::World> Render(Rig& rig, const headless::World& input,
+                                               PF_Err* err = nullptr,
+                                               const headless::RenderSettings& settings = {}) {
+  auto output = std::make_unique<headless::World>(input.Width(), input.Height(), input.Format());
+  const PF_Err result = rig.instance->Render(input, *output, settings);
+  if (err != nullptr) {
+    *err = result;
+  } else {
+    EXPECT_EQ(result, PF_Err_NONE);
+  }
+  return output;
+}
+
+}  // namespace jf::e2e
