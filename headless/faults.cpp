@@ -22,8 +22,16 @@ PF_Err Gate::Pass(std::string_view operation) {
   PF_Err err = PF_Err_NONE;
   if (m_failNth && m_failNth->first == n) err = m_failNth->second;
   if (auto f = m_failOperation.find(operation); f != m_failOperation.end()) err = f->second;
-  if (err != PF_Err_NONE) m_injected.fetch_add(1);
+  if (err != PF_Err_NONE) {
+    m_injected.fetch_add(1);
+    m_lastInjected = std::string(operation);
+  }
   return err;
+}
+
+std::string Gate::LastInjectedOperation() const {
+  std::lock_guard lock(m_mutex);
+  return m_lastInjected;
 }
 
 void Gate::FailNthCall(std::uint64_t n, PF_Err err) {

@@ -39,6 +39,8 @@ class Gate {
   std::map<std::string, std::uint64_t, std::less<>> AllCalls() const;
   /// How many calls were made to fail.
   std::uint64_t InjectedFailures() const { return m_injected.load(); }
+  /// The operation of the latest call made to fail ("" before any).
+  std::string LastInjectedOperation() const;
 
  private:
   mutable std::mutex m_mutex;
@@ -47,6 +49,7 @@ class Gate {
   std::map<std::string, std::uint64_t, std::less<>> m_calls;
   std::optional<std::pair<std::uint64_t, PF_Err>> m_failNth;
   std::map<std::string, PF_Err, std::less<>> m_failOperation;
+  std::string m_lastInjected;
 };
 
 /// Live resources an effect holds through the host. Thread-safe.

@@ -233,9 +233,10 @@ void ParamStore::SetNumber(PF_ParamIndex index, double value) {
       return;
     }
     case PF_Param_FIX_SLIDER: {
-      // Shown as a number, stored as 16.16 fixed point: the nearest step is kept.
+      // Shown as a number, stored as 16.16 fixed point truncated toward zero: the conversion
+      // the effect applies to its own defaults, so a typed default reads back unchanged.
       const PF_Fixed lo = d.u.fd.valid_min, hi = d.u.fd.valid_max;
-      const double fixed = std::isfinite(value) ? std::round(value * 65536.0) : NAN;
+      const double fixed = std::isfinite(value) ? std::trunc(value * 65536.0) : NAN;
       if (!(fixed >= lo && fixed <= hi)) {
         refuse(Number(FixedToDouble(lo)) + " to " + Number(FixedToDouble(hi)));
       }
@@ -244,7 +245,7 @@ void ParamStore::SetNumber(PF_ParamIndex index, double value) {
     }
     case PF_Param_ANGLE: {
       // Any angle the 16.16 value can hold.
-      const double fixed = std::isfinite(value) ? std::round(value * 65536.0) : NAN;
+      const double fixed = std::isfinite(value) ? std::trunc(value * 65536.0) : NAN;
       if (!(fixed >= -2147483648.0 && fixed <= 2147483647.0)) refuse("degrees within +-32767");
       d.u.ad.value = static_cast<PF_Fixed>(fixed);
       return;

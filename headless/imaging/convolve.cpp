@@ -124,43 +124,46 @@ PF_Err ConvolvePixels(const PF_EffectWorld& srcWorld, const Box& area, bool norm
   const std::int64_t width = std::max<A_long>(src.width, 0);
   const std::int64_t height = std::max<A_long>(src.height, 0);
 
-  // Channel n of a pixel, in the memory order alpha, red, green, blue.
-  auto channel = [](const Pixel& p, int n) -> Channel {
-    switch (n) {
-      case 0:
-        return p.alpha;
-      case 1:
-        return p.red;
-      case 2:
-        return p.green;
-      default:
-        return p.blue;
-    }
-  };
-  auto read = [&](std::int64_t x, std::int64_t y, int n) -> Sum {
-    if (x < 0 || y < 0 || x >= width || y >= height) return 0;  // transparent border
-    return static_cast<Sum>(channel(RowOf<Px>(src, static_cast<A_long>(y))[x], n));
-  };
+  // The channels in memory order: alpha, red, green, blue.
+  static constexpr Channel Pixel::*kChannels[4] = {&Pixel::alpha, &Pixel::red, &Pixel::green,
+                                                   &Pixel::blue};
+  const std::int64_t left = area.left, count = area.right - area.left;
 
+  // Each output row sums its taps one source row at a time, over the part of the row whose
+  // samples lie inside the source; the rest reads as zeros and adds nothing.
   tbb::parallel_for(
       tbb::blocked_range<std::int64_t>(area.top, area.bottom),
       [&](const tbb::blocked_range<std::int64_t>& rows) {
+        std::vector<Sum> sums(static_cast<std::size_t>(count));
         for (std::int64_t y = rows.begin(); y != rows.end(); ++y) {
-          Pixel* out = RowOf<Px>(dst, static_cast<A_long>(y));
-          for (std::int64_t x = area.left; x < area.right; ++x) {
-            Channel result[4];
-            for (int n = 0; n < 4; ++n) {
-              const ChannelKernel& k = kernels[n];
-              if (!k.present) {
-                result[n] = static_cast<Channel>(read(x, y, n));  // no kernel: copied as it is
-                continue;
+          Pixel* out = RowOf<Px>(dst, static_cast<A_long>(y)) + left;
+          const bool rowInside = y >= 0 && y < height;
+          const Pixel* in = rowInside ? RowOf<Px>(src, static_cast<A_long>(y)) : nullptr;
+          for (int n = 0; n < 4; ++n) {
+            Channel Pixel::*const member = kChannels[n];
+            const ChannelKernel& k = kernels[n];
+            if (!k.present) {  // no kernel: the channel is copied as it is
+              for (std::int64_t i = 0; i < count; ++i) {
+                const std::int64_t x = left + i;
+                out[i].*member = rowInside && x >= 0 && x < width ? in[x].*member : Channel{};
               }
-              Sum sum = 0;
-              for (const Tap& t : k.taps)
-                sum += static_cast<Sum>(t.weight) * read(x + t.dx, y + t.dy, n);
-              result[n] = StoreSum<Px>(sum, k.sum, normalise, clamp);
+              continue;
             }
-            out[x] = Pixel{result[0], result[1], result[2], result[3]};
+            std::fill(sums.begin(), sums.end(), Sum{0});
+            for (const Tap& t : k.taps) {
+              const std::int64_t sy = y + t.dy;
+              if (sy < 0 || sy >= height) continue;
+              const Pixel* row = RowOf<Px>(src, static_cast<A_long>(sy));
+              const Sum weight = static_cast<Sum>(t.weight);
+              const std::int64_t from = std::max<std::int64_t>(0, -t.dx - left);
+              const std::int64_t to = std::min<std::int64_t>(count, width - t.dx - left);
+              for (std::int64_t i = from; i < to; ++i) {
+                sums[i] += weight * static_cast<Sum>(row[left + i + t.dx].*member);
+              }
+            }
+            for (std::int64_t i = 0; i < count; ++i) {
+              out[i].*member = StoreSum<Px>(sums[i], k.sum, normalise, clamp);
+            }
           }
         }
       });
