@@ -1,15 +1,103 @@
-// Noise: tinted fractal simplex noise added to the colour channels. Until the stage is built, it passes its source through unchanged.
+// See noise.h.
 #include "stages/noise.h"
 
-#include "host/host_ops.h"
+#include "entry/suite_handler.h"
+#include "params/param_reader.h"
+#include "params/param_table.h"
+#include "stages/simplex_noise.h"
 
 namespace jf {
+namespace {
+
+/// Reads the stage's parameters in table order. Percents become fractions in single precision.
+/// err and checkinErr end up holding the last read's codes.
+void ReadNoiseSettings(PF_InData* in, NoiseSettings& s, PF_Err& err, PF_Err& checkinErr) {
+  s.frequency = ReadFloatSlider(in, ParamId::NoiseFrequency, err, checkinErr);
+  s.amplitude = ReadPercent(in, ParamId::NoiseAmplitude, err, checkinErr) / 100.0f;
+  s.octaves = ReadFloatSliderInt(in, ParamId::NoiseOctaves, err, checkinErr);
+  s.preserveFrequency = ReadPercent(in, ParamId::NoisePreserveFrequency, err, checkinErr) / 100.0f;
+  s.preserveAmplitude = ReadPercent(in, ParamId::NoisePreserveAmplitude, err, checkinErr) / 100.0f;
+  s.tint = ReadColor(in, ParamId::NoiseTint, err, checkinErr);
+  s.tintContribution = ReadPercent(in, ParamId::NoiseTintContribution, err, checkinErr) / 100.0f;
+}
+
+}  // namespace
+
+float NoiseAmplitudeSum(const NoiseSettings& s) {
+  float sum = 0.0f;
+  float a = s.amplitude;
+  for (A_long k = 0; k < s.octaves; ++k) {
+    sum = sum + a;
+    a = a * s.preserveAmplitude;
+  }
+  return sum;
+}
+
+template <PixelTraitsLike Px>
+PF_Err NoisePixel(void* refcon, A_long x, A_long y, typename Px::Pixel* in,
+                  typename Px::Pixel* out) {
+  const auto& s = *static_cast<const NoiseSettings*>(refcon);
+
+  // No amplitude means no noise. The weight 1 − total ÷ 0 would be −∞ (NaN against a zero tint),
+  // which has no channel value, so the pixel passes unchanged instead.
+  if (s.amplitudeSum == 0.0f) {
+    CopyPixel(*in, *out);
+    return PF_Err_NONE;
+  }
+
+  // Sum the octaves. The amplitude sum is the same for every pixel, so it was formed once
+  // beforehand, with the same additions in the same order.
+  const float fx = static_cast<float>(x);
+  const float fy = static_cast<float>(y);
+  float f = s.frequency;
+  float a = s.amplitude;
+  float total = 0.0f;
+  for (A_long k = 0; k < s.octaves; ++k) {
+    const float n = SimplexNoise2D((fx * f) / s.width, (fy * f) / s.height);
+    f = f * s.preserveFrequency;
+    // The product stays single; the shift to 0 … 1 is done in double and rounded back. The 0.5
+    // is added once per octave, unweighted by the octave's amplitude.
+    total = total + static_cast<float>(static_cast<double>(n * a) * 0.5 + 0.5);
+    a = a * s.preserveAmplitude;
+  }
+  const float v = 1.0f - total / s.amplitudeSum;
+
+  // Add the tinted weight to each colour channel; SetRGB wraps what leaves the range.
+  const float max = static_cast<float>(Px::MaxValue());
+  const float r = static_cast<float>(in->red) / max + (v * s.tint.red) * s.tintContribution;
+  const float g = static_cast<float>(in->green) / max + (v * s.tint.green) * s.tintContribution;
+  const float b = static_cast<float>(in->blue) / max + (v * s.tint.blue) * s.tintContribution;
+  SetRGB(*out, r, g, b);
+  out->alpha = in->alpha;
+  return PF_Err_NONE;
+}
 
 template <typename PixelT>
 PF_Err RenderNoise(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst) {
-  return CopyExtent(in, src, dst);
+  using Px = PixelTraits<PixelT>;
+  SuiteHandler suites(in->pica_basicP);
+  const PF_Rect extent = dst->extent_hint;
+  const A_long height = extent.bottom - extent.top;
+
+  NoiseSettings settings;
+  PF_Err readErr = PF_Err_NONE;
+  PF_Err checkinErr = PF_Err_NONE;
+  ReadNoiseSettings(in, settings, readErr, checkinErr);
+  settings.width = static_cast<float>(extent.right - extent.left);
+  settings.height = static_cast<float>(height);
+  settings.amplitudeSum = NoiseAmplitudeSum(settings);
+
+  // The pixel pass runs whatever the reads returned, so a frame is never left unwritten.
+  const PF_Err iterErr =
+      Px::Iterate(suites, in, 0, height, src, nullptr, &settings, &NoisePixel<Px>, dst);
+  return iterErr != PF_Err_NONE ? iterErr : readErr;
 }
 
+template PF_Err NoisePixel<PixelTraits<PF_Pixel8>>(void*, A_long, A_long, PF_Pixel8*, PF_Pixel8*);
+template PF_Err NoisePixel<PixelTraits<PF_Pixel16>>(void*, A_long, A_long, PF_Pixel16*,
+                                                    PF_Pixel16*);
+template PF_Err NoisePixel<PixelTraits<PF_PixelFloat>>(void*, A_long, A_long, PF_PixelFloat*,
+                                                       PF_PixelFloat*);
 template PF_Err RenderNoise<PF_Pixel8>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
 template PF_Err RenderNoise<PF_Pixel16>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
 template PF_Err RenderNoise<PF_PixelFloat>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);

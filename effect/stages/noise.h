@@ -2,10 +2,45 @@
 #pragma once
 
 #include "AE_Effect.h"
+#include "render/pixel_traits.h"
 
 namespace jf {
 
-/// Noise: tinted fractal simplex noise added to the colour channels.
+/// The plain values the pixel rule reads, filled once before iteration and never changed during
+/// it.
+struct NoiseSettings {
+  float frequency = 0.0f;         // noise units across the width and across the height
+  float amplitude = 0.0f;         // the first octave's amplitude, 0 … 1
+  float width = 0.0f;             // the destination extent's width
+  float height = 0.0f;            // the destination extent's height
+  PF_PixelFloat tint{};           // on the scale of the host's floating-point colour
+  float tintContribution = 0.0f;  // 0 … 1
+  A_long octaves = 0;
+  float preserveFrequency = 0.0f;  // each octave's frequency factor over the one before
+  float preserveAmplitude = 0.0f;  // each octave's amplitude factor over the one before
+  float amplitudeSum = 0.0f;       // NoiseAmplitudeSum of the above
+};
+
+/// The octaves' amplitudes added up in octave order, A + A·PA + …, in single precision; 0 when
+/// there are no octaves or the amplitude is 0. It does not depend on the pixel.
+float NoiseAmplitudeSum(const NoiseSettings& settings);
+
+/// The pixel rule: in's colour plus the noise weight times the tint times its contribution,
+/// converted without clamping (wrapping at 8 and 16 bits); alpha copied. With an amplitude sum
+/// of 0 there is no noise and the pixel is copied unchanged. refcon is a NoiseSettings.
+template <PixelTraitsLike Px>
+PF_Err NoisePixel(void* refcon, A_long x, A_long y, typename Px::Pixel* in,
+                  typename Px::Pixel* out);
+
+extern template PF_Err NoisePixel<PixelTraits<PF_Pixel8>>(void*, A_long, A_long, PF_Pixel8*,
+                                                          PF_Pixel8*);
+extern template PF_Err NoisePixel<PixelTraits<PF_Pixel16>>(void*, A_long, A_long, PF_Pixel16*,
+                                                           PF_Pixel16*);
+extern template PF_Err NoisePixel<PixelTraits<PF_PixelFloat>>(void*, A_long, A_long, PF_PixelFloat*,
+                                                              PF_PixelFloat*);
+
+/// Noise: tinted fractal simplex noise added to the colour channels. Returns the iteration's
+/// error, else the status of the last parameter read ("Tint Contribution").
 template <typename PixelT>
 PF_Err RenderNoise(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst);
 

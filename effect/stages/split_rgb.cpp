@@ -1,15 +1,133 @@
-// Split RGB: colour channels offset, mirrored, inverted or hidden. Until the stage is built, it passes its source through unchanged.
+// See split_rgb.h.
 #include "stages/split_rgb.h"
 
-#include "host/host_ops.h"
+#include <cstdint>
+
+#include "entry/suite_handler.h"
+#include "params/param_reader.h"
+#include "params/param_table.h"
+#include "render/numeric.h"
 
 namespace jf {
+namespace {
+
+/// One channel group's parameters, in table order.
+struct ChannelParams {
+  ParamId horizontalOffset, verticalOffset, invert, hide, flipH, flipV;
+};
+
+constexpr ChannelParams kChannelParams[3] = {
+    {ParamId::SplitRedHorizontalOffset, ParamId::SplitRedVerticalOffset, ParamId::SplitRedInvert,
+     ParamId::SplitRedHide, ParamId::SplitRedFlipHorizontal, ParamId::SplitRedFlipVertical},
+    {ParamId::SplitGreenHorizontalOffset, ParamId::SplitGreenVerticalOffset,
+     ParamId::SplitGreenInvert, ParamId::SplitGreenHide, ParamId::SplitGreenFlipHorizontal,
+     ParamId::SplitGreenFlipVertical},
+    {ParamId::SplitBlueHorizontalOffset, ParamId::SplitBlueVerticalOffset, ParamId::SplitBlueInvert,
+     ParamId::SplitBlueHide, ParamId::SplitBlueFlipHorizontal, ParamId::SplitBlueFlipVertical},
+};
+
+double DownsampleFactor(const PF_RationalScale& scale) {
+  // A host that leaves the factor unset (0/0) means full size.
+  if (scale.den == 0) return 1.0;
+  return static_cast<double>(scale.num) / static_cast<double>(scale.den);
+}
+
+/// Reads the eighteen parameters, red, green, blue, each group in table order; err and
+/// checkinErr end up holding the last read's codes.
+void ReadChannelSplits(PF_InData* in, ChannelSplit (&channels)[3], PF_Err& err,
+                       PF_Err& checkinErr) {
+  const double dsx = DownsampleFactor(in->downsample_x);
+  const double dsy = DownsampleFactor(in->downsample_y);
+  for (int c = 0; c < 3; ++c) {
+    const ChannelParams& p = kChannelParams[c];
+    const A_long h = ReadFloatSliderInt(in, p.horizontalOffset, err, checkinErr);
+    const A_long v = ReadFloatSliderInt(in, p.verticalOffset, err, checkinErr);
+    const bool invert = ReadCheckbox(in, p.invert, err, checkinErr);
+    const bool hide = ReadCheckbox(in, p.hide, err, checkinErr);
+    const bool flipH = ReadCheckbox(in, p.flipH, err, checkinErr);
+    const bool flipV = ReadCheckbox(in, p.flipV, err, checkinErr);
+    channels[c] = MakeChannelSplit(h, v, invert, hide, flipH, flipV, dsx, dsy);
+  }
+}
+
+/// One colour channel of the output pixel at (x, y).
+template <PixelTraitsLike Px>
+typename Px::Channel SampleChannel(const SplitRgbSettings& s, const ChannelSplit& c, A_long x,
+                                   A_long y, typename Px::Channel Px::Pixel::*channel) {
+  // Positions in 64 bits: an offset near the 32-bit limits cannot wrap back into the source.
+  std::int64_t cx = static_cast<std::int64_t>(x) + c.dx;
+  if (c.flipH) cx = static_cast<std::int64_t>(s.width) - 1 - cx;
+  std::int64_t cy = static_cast<std::int64_t>(y) + c.dy;
+  if (c.flipV) cy = static_cast<std::int64_t>(s.height) - 1 - cy;
+
+  typename Px::Channel value = 0;
+  if (!c.hide && s.srcExtent.left <= cx && cx < s.srcExtent.right && s.srcExtent.top <= cy &&
+      cy < s.srcExtent.bottom) {
+    value = PixelAt<typename Px::Pixel>(s.src, static_cast<A_long>(cx), static_cast<A_long>(cy))
+                ->*channel;
+  }
+  // max − value; at 16 bits a value above 32768 wraps in the channel's low bits.
+  if (c.invert) value = static_cast<typename Px::Channel>(Px::MaxValue() - value);
+  return value;
+}
+
+}  // namespace
+
+ChannelSplit MakeChannelSplit(A_long horizontalOffset, A_long verticalOffset, bool invert,
+                              bool hide, bool flipH, bool flipV, double dsx, double dsy) {
+  ChannelSplit c;
+  // Negated in double, where −(−2^31) still exists; the sampling position moves the opposite way
+  // to the channel.
+  c.dx = TruncToLong(-static_cast<double>(horizontalOffset) * dsx);
+  c.dy = TruncToLong(-static_cast<double>(verticalOffset) * dsy);
+  c.invert = invert;
+  c.hide = hide;
+  c.flipH = flipH;
+  c.flipV = flipV;
+  return c;
+}
+
+template <PixelTraitsLike Px>
+PF_Err SplitRgbPixel(void* refcon, A_long x, A_long y, typename Px::Pixel* in,
+                     typename Px::Pixel* out) {
+  const auto& s = *static_cast<const SplitRgbSettings*>(refcon);
+  using Pixel = typename Px::Pixel;
+  // Alpha is read before the colour channels are written, in case in and out are one pixel.
+  const auto alpha = in->alpha;
+  out->red = SampleChannel<Px>(s, s.channels[0], x, y, &Pixel::red);
+  out->green = SampleChannel<Px>(s, s.channels[1], x, y, &Pixel::green);
+  out->blue = SampleChannel<Px>(s, s.channels[2], x, y, &Pixel::blue);
+  out->alpha = alpha;
+  return PF_Err_NONE;
+}
 
 template <typename PixelT>
 PF_Err RenderSplitRgb(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst) {
-  return CopyExtent(in, src, dst);
+  using Px = PixelTraits<PixelT>;
+  SuiteHandler suites(in->pica_basicP);
+  const PF_Rect extent = dst->extent_hint;
+
+  SplitRgbSettings settings;
+  PF_Err readErr = PF_Err_NONE;
+  PF_Err checkinErr = PF_Err_NONE;
+  ReadChannelSplits(in, settings.channels, readErr, checkinErr);
+  settings.width = extent.right - extent.left;
+  settings.height = extent.bottom - extent.top;
+  settings.src = src;
+  settings.srcExtent = src->extent_hint;
+
+  // The pixel pass runs whatever the reads returned, so a frame is never left unwritten.
+  const PF_Err iterErr =
+      Px::Iterate(suites, in, 0, settings.height, src, nullptr, &settings, &SplitRgbPixel<Px>, dst);
+  return iterErr != PF_Err_NONE ? iterErr : readErr;
 }
 
+template PF_Err SplitRgbPixel<PixelTraits<PF_Pixel8>>(void*, A_long, A_long, PF_Pixel8*,
+                                                      PF_Pixel8*);
+template PF_Err SplitRgbPixel<PixelTraits<PF_Pixel16>>(void*, A_long, A_long, PF_Pixel16*,
+                                                       PF_Pixel16*);
+template PF_Err SplitRgbPixel<PixelTraits<PF_PixelFloat>>(void*, A_long, A_long, PF_PixelFloat*,
+                                                          PF_PixelFloat*);
 template PF_Err RenderSplitRgb<PF_Pixel8>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
 template PF_Err RenderSplitRgb<PF_Pixel16>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
 template PF_Err RenderSplitRgb<PF_PixelFloat>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);

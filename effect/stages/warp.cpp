@@ -1,15 +1,103 @@
-// Warp: rows shifted by smoothed one-dimensional noise. Until the stage is built, it passes its source through unchanged.
+// See warp.h.
 #include "stages/warp.h"
 
+#include <cstddef>
+#include <cstdint>
+
+#include "entry/suite_handler.h"
 #include "host/host_ops.h"
+#include "params/param_reader.h"
+#include "params/param_table.h"
+#include "render/numeric.h"
+#include "render/rect.h"
+#include "stages/simplex_noise.h"
 
 namespace jf {
+namespace {
+
+/// Reads the stage's parameters in table order; err and checkinErr end up holding the last
+/// read's codes.
+void ReadWarpSettings(PF_InData* in, WarpSettings& s, PF_Err& err, PF_Err& checkinErr) {
+  s.frequency = ReadFloatSlider(in, ParamId::WarpFrequency, err, checkinErr);
+  s.amplitude = ReadFloatSliderInt(in, ParamId::WarpAmplitude, err, checkinErr);
+  s.offset = ReadFloatSliderInt(in, ParamId::WarpOffset, err, checkinErr);
+}
+
+}  // namespace
+
+void SampleWarpRowOffsets(const WarpSettings& s, A_long rows, A_long* offsets) {
+  const float h = static_cast<float>(rows);
+  const float o = static_cast<float>(s.offset);
+  const float a = static_cast<float>(s.amplitude);
+  for (A_long i = 0; i < rows; ++i) {
+    const float t = (static_cast<float>(i) / h) * s.frequency + o;
+    // Saturating, so an amplitude beyond what 32 bits can shift stays defined.
+    offsets[i] = TruncToLong(SimplexNoise1D(t) * a);
+  }
+}
+
+void SmoothWarpRowOffsets(A_long rows, A_long* offsets) {
+  // In place and top down: offsets[i − 1] is already smoothed when row i is.
+  for (A_long i = 1; i + 1 < rows; ++i) {
+    // The neighbours' sum is a 32-bit sum that wraps, formed in unsigned arithmetic so the
+    // wrap is defined.
+    const auto sum = static_cast<std::int32_t>(static_cast<std::uint32_t>(offsets[i - 1]) +
+                                               static_cast<std::uint32_t>(offsets[i + 1]));
+    offsets[i] =
+        TruncToLong(static_cast<double>(sum) * 0.25 + static_cast<double>(offsets[i]) * 0.5);
+  }
+}
+
+void PlaceWarpRowOffsets(const WarpSettings& settings, A_long rows, A_long* offsets) {
+  SampleWarpRowOffsets(settings, rows, offsets);
+  SmoothWarpRowOffsets(rows, offsets);
+}
+
+template <PixelTraitsLike Px>
+PF_Err WarpPixel(void* refcon, A_long x, A_long y, typename Px::Pixel*, typename Px::Pixel* out) {
+  const auto& c = *static_cast<const WarpPixelContext*>(refcon);
+  // The table has one shift per row of the extent; rows of a taller world have none and are
+  // left as they are.
+  if (y < 0 || y >= c.rows) return PF_Err_NONE;
+  // Formed in 64 bits: a shifted column beyond 32 bits is outside every source anyway.
+  const std::int64_t sx = static_cast<std::int64_t>(x) + c.offsets[y];
+  if (sx < INT32_MIN || sx > INT32_MAX) return PF_Err_NONE;
+  // A source column outside the source leaves the destination pixel as it was.
+  if (!Contains(c.srcExtent, static_cast<A_long>(sx), y)) return PF_Err_NONE;
+  CopyPixel(*PixelAt<typename Px::Pixel>(c.src, static_cast<A_long>(sx), y), *out);
+  return PF_Err_NONE;
+}
 
 template <typename PixelT>
 PF_Err RenderWarp(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst) {
-  return CopyExtent(in, src, dst);
+  using Px = PixelTraits<PixelT>;
+  SuiteHandler suites(in->pica_basicP);
+  const A_long rows = dst->extent_hint.bottom - dst->extent_hint.top;
+
+  // Without scratch memory there are no shifts; the stage ends and dst stays as it was.
+  ScopedHandle table(suites);
+  const std::size_t entries = rows > 0 ? static_cast<std::size_t>(rows) : 0;
+  if (!table.Allocate(entries * sizeof(A_long))) return PF_Err_NONE;
+  auto* offsets = static_cast<A_long*>(table.Lock());
+  if (offsets == nullptr) return PF_Err_NONE;
+
+  WarpSettings settings;
+  PF_Err readErr = PF_Err_NONE;
+  PF_Err checkinErr = PF_Err_NONE;
+  ReadWarpSettings(in, settings, readErr, checkinErr);
+  PlaceWarpRowOffsets(settings, rows, offsets);
+
+  // The pixel pass runs whatever the reads returned, so a frame is never left unwritten.
+  WarpPixelContext context{offsets, rows, src, src->extent_hint};
+  const PF_Err iterErr =
+      Px::Iterate(suites, in, 0, rows, src, nullptr, &context, &WarpPixel<Px>, dst);
+  return iterErr != PF_Err_NONE ? iterErr : readErr;
 }
 
+template PF_Err WarpPixel<PixelTraits<PF_Pixel8>>(void*, A_long, A_long, PF_Pixel8*, PF_Pixel8*);
+template PF_Err WarpPixel<PixelTraits<PF_Pixel16>>(void*, A_long, A_long, PF_Pixel16*, PF_Pixel16*);
+template PF_Err WarpPixel<PixelTraits<PF_PixelFloat>>(void*, A_long, A_long, PF_PixelFloat*,
+                                                      PF_PixelFloat*);
 template PF_Err RenderWarp<PF_Pixel8>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
 template PF_Err RenderWarp<PF_Pixel16>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
 template PF_Err RenderWarp<PF_PixelFloat>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);

@@ -2,10 +2,51 @@
 #pragma once
 
 #include "AE_Effect.h"
+#include "render/pixel_traits.h"
 
 namespace jf {
 
-/// Warp: rows shifted by smoothed one-dimensional noise.
+/// The stage's parameters as it computes with them.
+struct WarpSettings {
+  float frequency = 0.0f;  // noise units over the height
+  A_long amplitude = 0;    // the largest shift, in pixels
+  A_long offset = 0;       // where along the noise row 0 samples
+};
+
+/// Row i's unsmoothed shift for i = 0 … rows − 1: the 1D noise at (i ÷ rows) × F + O, times
+/// the amplitude, truncated toward zero.
+void SampleWarpRowOffsets(const WarpSettings& settings, A_long rows, A_long* offsets);
+
+/// Smooths rows 1 … rows − 2 in place, top to bottom, each from its already smoothed upper
+/// neighbour and its not yet smoothed lower one; the first and last rows keep their values.
+void SmoothWarpRowOffsets(A_long rows, A_long* offsets);
+
+/// Both steps: the row table the pixel rule reads.
+void PlaceWarpRowOffsets(const WarpSettings& settings, A_long rows, A_long* offsets);
+
+/// What the pixel rule reads: the row table and the source.
+struct WarpPixelContext {
+  const A_long* offsets = nullptr;
+  A_long rows = 0;
+  const PF_EffectWorld* src = nullptr;
+  PF_Rect srcExtent{};
+};
+
+/// The pixel rule: out becomes the source pixel at (x + offsets[y], y) when the source's extent
+/// contains it; otherwise out is not written. refcon is a WarpPixelContext.
+template <PixelTraitsLike Px>
+PF_Err WarpPixel(void* refcon, A_long x, A_long y, typename Px::Pixel* in, typename Px::Pixel* out);
+
+extern template PF_Err WarpPixel<PixelTraits<PF_Pixel8>>(void*, A_long, A_long, PF_Pixel8*,
+                                                         PF_Pixel8*);
+extern template PF_Err WarpPixel<PixelTraits<PF_Pixel16>>(void*, A_long, A_long, PF_Pixel16*,
+                                                          PF_Pixel16*);
+extern template PF_Err WarpPixel<PixelTraits<PF_PixelFloat>>(void*, A_long, A_long, PF_PixelFloat*,
+                                                             PF_PixelFloat*);
+
+/// Warp: rows shifted by smoothed one-dimensional noise. Without scratch memory for the row
+/// table it leaves dst unwritten and returns 0; otherwise it returns the iteration's error, else
+/// the status of the last parameter read ("Offset").
 template <typename PixelT>
 PF_Err RenderWarp(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst);
 
