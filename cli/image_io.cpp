@@ -20,11 +20,6 @@ TypeDesc ChannelType(int depth) {
   return depth == 8 ? TypeDesc::UINT8 : depth == 16 ? TypeDesc::UINT16 : TypeDesc::FLOAT;
 }
 
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-  return s;
-}
-
 // Copies channel c of an RGBA-ordered file pixel to the host's ARGB order.
 template <typename T>
 void ToHost(const std::vector<T>& file, int channels, HostImage& image, T opaque) {
@@ -139,9 +134,13 @@ void WriteImage(const std::string& path, const HostImage& image,
   CheckOutputFormat(path, image.depth);
   const fs::path target(path);
   const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  const fs::path temp =
-      dir / ("." + target.stem().string() + ".partial-" + std::to_string(::getpid()) +
-             target.extension().string());
+  // A hidden name beside the target, keeping the extension that chooses the format.
+  std::string tempName = ".";
+  tempName += target.stem().string();
+  tempName += ".partial-";
+  tempName += std::to_string(::getpid());
+  tempName += target.extension().string();
+  const fs::path temp = dir / tempName;
 
   auto out = OIIO::ImageOutput::create(temp.string());
   if (!out) throw CliError("cannot write '" + path + "': no image format for its extension", 2);

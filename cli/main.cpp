@@ -40,6 +40,12 @@ int Params(const jf::cli::SessionOptions& options, const std::vector<std::string
   jf::cli::Session session(options);
   auto& store = session.Params();
   jf::cli::ApplySettings(store, settings);
+  // The effect decides what its controls hide; ask it under the values just set.
+  if (PF_Err err = session.GetInstance().UpdateParamsUI(); err != PF_Err_NONE) {
+    throw CliError("the effect's control update failed: " + jf::cli::ErrorName(err), 1);
+  }
+  std::vector<bool> hidden(store.Count());
+  for (A_long i = 0; i < store.Count(); ++i) hidden[i] = store.Hidden(i);
   const auto paths = jf::cli::GroupPaths(store);
   if (json) {
     nlohmann::ordered_json out;
@@ -49,11 +55,13 @@ int Params(const jf::cli::SessionOptions& options, const std::vector<std::string
     out["parameters"] = nlohmann::ordered_json::array();
     for (A_long i = 1; i < store.Count(); ++i) {
       if (store.Definition(i).param_type == PF_Param_GROUP_END) continue;
-      out["parameters"].push_back(jf::cli::ParamToJson(store, paths, i));
+      auto param = jf::cli::ParamToJson(store, paths, i);
+      param["hidden"] = static_cast<bool>(hidden[i]);
+      out["parameters"].push_back(param);
     }
     std::cout << out.dump(2) << "\n";
   } else {
-    std::cout << jf::cli::ParamsTable(store, paths);
+    std::cout << jf::cli::ParamsTable(store, paths, &hidden);
   }
   return 0;
 }

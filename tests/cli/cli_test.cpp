@@ -1,0 +1,182 @@
+// The jitterforge command as a user runs it: exit codes, error lines, files left alone.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "cli/image_io.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using jf::cli::HostImage;
+
+struct Result {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs the command with the arguments (already quoted for the shell).
+Result RunCli(const std::string& args) {
+  static int counter = 0;
+  const fs::path errFile = fs::temp_directory_path() / ("jf-cli-err-" + std::to_string(::getpid()) +
+                                                        "-" + std::to_string(counter++));
+  const std::string command = std::string(JF_CLI_PATH) + " " + args + " 2>" + errFile.string();
+  Result r;
+  FILE* pipe = popen(command.c_str(), "r");
+  char buffer[4096];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) r.out.append(buffer, n);
+  const int raw = pclose(pipe);
+  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  std::ifstream in(errFile);
+  r.err.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  fs::remove(errFile);
+  return r;
+}
+
+int Lines(const std::string& text) {
+  return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_dir = fs::temp_directory_path() /
+            ("jf-cli-" + std::to_string(::getpid()) + "-" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(m_dir);
+  }
+  void TearDown() override { fs::remove_all(m_dir); }
+  std::string Path(const std::string& name) const { return (m_dir / name).string(); }
+
+  fs::path m_dir;
+};
+
+TEST(ImageIo, SixteenBitFilesMapOntoTheHostScale) {
+  EXPECT_EQ(jf::cli::FileToHost16(0), 0);
+  EXPECT_EQ(jf::cli::FileToHost16(65535), 32768);
+  EXPECT_EQ(jf::cli::FileToHost16(1), 1);  // 0.50001 rounds up
+  EXPECT_EQ(jf::cli::HostToFile16(32768), 65535);
+  EXPECT_EQ(jf::cli::HostToFile16(65535), 65535);  // above white counts as white
+  EXPECT_EQ(jf::cli::HostToFile16(1), 2);          // 1.99997 rounds to 2
+  for (std::uint32_t v = 0; v <= 32768; ++v) {
+    ASSERT_EQ(jf::cli::FileToHost16(jf::cli::HostToFile16(static_cast<std::uint16_t>(v))), v);
+  }
+}
+
+TEST_F(CliTest, WithNoStageEnabledTheOutputIsTheInputAtEveryDepth) {
+  for (const auto& [depth, ext] : {std::pair{8, ".png"}, std::pair{16, ".png"}, std::pair{32, ".exr"}}) {
+    const std::string in = Path("in" + std::to_string(depth) + ext);
+    const std::string out = Path("out" + std::to_string(depth) + ext);
+    const HostImage sample = jf::cli::MakeSample(depth, 61, 37);
+    jf::cli::WriteImage(in, sample);
+    const Result r = RunCli("render " + in + " " + out + " --depth " + std::to_string(depth) +
+                         " --set 'basic blocks/enable basic blocks=off'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    const HostImage back = jf::cli::ReadImage(out, depth);
+    EXPECT_EQ(back.data, sample.data) << depth;
+  }
+}
+
+TEST_F(CliTest, BadSettingsAreRefusedBeforeAnythingIsWritten) {
+  const std::string out = Path("out.png");
+  for (const std::string& setting :
+       {"'no such thing=1'", "211=1", "0=1", "1=on", "'Basic Blocks/Number Of Blocks=abc'",
+        "'Basic Blocks/Number Of Blocks=0'", "'Basic Blocks/Blend Mode=41'",
+        "'Basic Blocks/Blend Mode=Sparkle'", "'Noise/Tint=300,0,0'", "'2=maybe'", "noequals"}) {
+    const Result r = RunCli("render --sample " + out + " --set " + setting);
+    EXPECT_EQ(r.status, 2) << setting;
+    EXPECT_EQ(Lines(r.err), 1) << setting << ": " << r.err;
+    EXPECT_FALSE(fs::exists(out)) << setting;
+  }
+  const Result range = RunCli("render --sample " + out + " --set 'Basic Blocks/Number Of Blocks=0'");
+  EXPECT_NE(range.err.find("Number Of Blocks"), std::string::npos) << range.err;
+  EXPECT_NE(range.err.find("1 to 100000"), std::string::npos) << range.err;
+}
+
+TEST_F(CliTest, ValuesOfEveryKindAreAccepted) {
+  const Result r = RunCli(
+      "render --sample " + Path("out.png") +
+      " --set 18=on --set 'pixel sorter/sort direction=90' --set 'Pixel Sorter/Output=Mask'"
+      " --set 'Pixel Sorter/Minimum Threshold=12.5' --set 'Noise/Tint=#FF8000'"
+      " --set 'Noise/Tint=10,20,30' --set 'Warp/Frequency=0.25' --downsample 1/2");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(fs::exists(Path("out.png")));
+}
+
+TEST_F(CliTest, UnreadableInputLeavesAnExistingOutputUntouched) {
+  const std::string out = Path("keep.png");
+  { std::ofstream(out) << "precious"; }
+  std::ofstream(Path("bad.png")) << "not an image";
+  for (const std::string& input : {Path("missing.png"), Path("bad.png")}) {
+    const Result r = RunCli("render " + input + " " + out);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(Lines(r.err), 1) << r.err;
+    EXPECT_NE(r.err.find(input), std::string::npos) << r.err;
+  }
+  std::ifstream in(out);
+  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(content, "precious");
+}
+
+TEST_F(CliTest, UnwritableOutputIsOneLineAndNonZero) {
+  const Result r = RunCli("render --sample " + Path("no/such/folder/out.png"));
+  EXPECT_NE(r.status, 0);
+  EXPECT_EQ(Lines(r.err), 1) << r.err;
+  const Result depth = RunCli("render --sample " + Path("out.png") + " --depth 32");
+  EXPECT_EQ(depth.status, 2);
+  EXPECT_NE(depth.err.find(".exr"), std::string::npos) << depth.err;
+  EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 0);
+}
+
+TEST_F(CliTest, ModulesThatCannotBeLoadedAreOneLineWithStatusTwo) {
+  std::ofstream(Path("text.so")) << "hello";
+  for (const std::string& module : {Path("missing.so"), Path("text.so"), std::string("/bin/true")}) {
+    const Result r = RunCli("about --module " + module);
+    EXPECT_EQ(r.status, 2) << module;
+    EXPECT_EQ(Lines(r.err), 1) << r.err;
+    EXPECT_NE(r.err.find(module), std::string::npos) << r.err;
+  }
+}
+
+TEST_F(CliTest, ParamsJsonIsCleanDataWithHiddenState) {
+  const Result r = RunCli("params --json --set 'Elements Scatter/Enable Elements Scatter=on'");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto json = nlohmann::json::parse(r.out);  // throws on any stray line
+  const auto& params = json["parameters"];
+  auto find = [&](int index) {
+    for (const auto& p : params) {
+      if (p["index"] == index) return p;
+    }
+    return nlohmann::json();
+  };
+  EXPECT_EQ(find(3)["path"], "Basic Blocks/Number Of Blocks");
+  EXPECT_EQ(find(3)["valid_range"], nlohmann::json({1.0, 100000.0}));
+  EXPECT_EQ(find(51)["path"], "Elements Scatter/Circle/Color/Opacity");
+  EXPECT_EQ(find(51)["kind"], "percent");
+  EXPECT_EQ(find(15)["choices"].size(), 39u);
+  EXPECT_EQ(find(15)["choice_count"], 40);
+  EXPECT_EQ(find(59)["hidden"], false);  // Square is on by default
+  EXPECT_EQ(find(41)["hidden"], true);   // Circle is off
+  EXPECT_EQ(find(19)["hidden"], true);   // Pixel Sorter is off
+}
+
+TEST_F(CliTest, AboutHelpAndVersion) {
+  const Result about = RunCli("about");
+  EXPECT_EQ(about.status, 0);
+  EXPECT_NE(about.out.find("Jitterforge v1.0.3"), std::string::npos);
+  EXPECT_EQ(RunCli("--version").status, 0);
+  EXPECT_EQ(RunCli("--help").status, 0);
+  const Result usage = RunCli("render");
+  EXPECT_EQ(usage.status, 2);
+  EXPECT_EQ(Lines(usage.err), 1) << usage.err;
+}
+
+}  // namespace
