@@ -6,7 +6,10 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <new>
+#include <stdexcept>
 #include <type_traits>
+#include <vector>
 
 #include "AE_Effect.h"
 #include "AE_EffectPixelFormat.h"
@@ -100,6 +103,32 @@ inline bool SharesPixels(const PF_EffectWorld& a, const PF_EffectWorld& b) {
   span(a, aLo, aHi);
   span(b, bLo, bHi);
   return aLo < bHi && bLo < aHi;
+}
+
+/// The world to read src from while dst is written: src itself, or, when the two share pixel
+/// memory, a packed copy of src taken first into snapshot, so no pixel is read after it was
+/// written whatever the order of rows and threads. PF_Err_OUT_OF_MEMORY when no copy can be had.
+template <HeadlessPixelTraits Px>
+PF_Err ReadableSource(const PF_EffectWorld& src, const PF_EffectWorld& dst,
+                      std::vector<typename Px::Pixel>& snapshot, PF_EffectWorld& readable) {
+  readable = src;
+  if (!SharesPixels(src, dst)) return PF_Err_NONE;
+  const std::size_t w = static_cast<std::size_t>(std::max<A_long>(src.width, 0));
+  const std::size_t h = static_cast<std::size_t>(std::max<A_long>(src.height, 0));
+  try {
+    snapshot.resize(w * h);
+  } catch (const std::bad_alloc&) {
+    return PF_Err_OUT_OF_MEMORY;
+  } catch (const std::length_error&) {
+    return PF_Err_OUT_OF_MEMORY;
+  }
+  for (std::size_t y = 0; y < h; ++y) {
+    const auto* row = RowOf<Px>(src, static_cast<A_long>(y));
+    std::copy(row, row + w, snapshot.begin() + static_cast<std::ptrdiff_t>(y * w));
+  }
+  readable.data = reinterpret_cast<PF_PixelPtr>(snapshot.data());
+  readable.rowbytes = static_cast<A_long>(w * sizeof(typename Px::Pixel));
+  return PF_Err_NONE;
 }
 
 // ---- Unit values ------------------------------------------------------------------------

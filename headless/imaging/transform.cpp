@@ -161,28 +161,11 @@ PF_Err TransformPixels(bool bilinear, const PF_EffectWorld& srcWorld, const Comp
                        const Matrix3& dstToSrc, const Box& area, PF_EffectWorld& dst) {
   using Pixel = typename Px::Pixel;
 
-  // A source that shares memory with the destination is read from a copy taken first, so that
-  // no pixel is read after it was written, whatever the order of rows and threads.
   std::vector<Pixel> snapshot;
-  PF_EffectWorld snapshotWorld = srcWorld;
-  if (SharesPixels(srcWorld, dst)) {
-    const std::size_t w = static_cast<std::size_t>(std::max<A_long>(srcWorld.width, 0));
-    const std::size_t h = static_cast<std::size_t>(std::max<A_long>(srcWorld.height, 0));
-    try {
-      snapshot.resize(w * h);
-    } catch (const std::bad_alloc&) {
-      return PF_Err_OUT_OF_MEMORY;
-    } catch (const std::length_error&) {
-      return PF_Err_OUT_OF_MEMORY;
-    }
-    for (std::size_t y = 0; y < h; ++y) {
-      const Pixel* row = RowOf<Px>(srcWorld, static_cast<A_long>(y));
-      std::copy(row, row + w, snapshot.begin() + static_cast<std::ptrdiff_t>(y * w));
-    }
-    snapshotWorld.data = reinterpret_cast<PF_PixelPtr>(snapshot.data());
-    snapshotWorld.rowbytes = static_cast<A_long>(w * sizeof(Pixel));
+  PF_EffectWorld src;
+  if (PF_Err err = ReadableSource<Px>(srcWorld, dst, snapshot, src); err != PF_Err_NONE) {
+    return err;
   }
-  const PF_EffectWorld& src = snapshot.empty() ? srcWorld : snapshotWorld;
   const Sampler<Px> sampler(src, bilinear);
   const auto shift = WholePixelShift(dstToSrc);
   const auto& m = dstToSrc.m;
