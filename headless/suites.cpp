@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "headless/aegp_effect_suites.h"
+#include "headless/aegp_world_suite.h"
 #include "headless/imaging/imaging.h"
 #include "headless/instance.h"
 #include "headless/iterate.h"
@@ -576,6 +577,7 @@ void RegisterSuite(std::string_view name, int version, const void* table) {
 void AddStandardSuites(SuiteRegistry& registry) {
   // Registered from here so that their file is always linked into programs using the host.
   RegisterAegpEffectSuites();
+  RegisterAegpWorldSuite();
   const Tables& t = TheTables();
   registry.Register(kPFWorldSuite, kPFWorldSuiteVersion1, &t.world1);
   registry.Register(kPFWorldSuite, kPFWorldSuiteVersion2, &t.world2);

@@ -1,13 +1,304 @@
-// Blur Blocks: blurred rectangles at seeded places. Until the stage is built, it passes its source through unchanged.
+// See blur_blocks.h.
 #include "stages/blur_blocks.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <utility>
+
+#include "AE_GeneralPlug.h"
+#include "AE_GeneralPlugOld.h"
+#include "entry/suite_handler.h"
 #include "host/host_ops.h"
+#include "params/param_reader.h"
+#include "params/param_table.h"
+#include "render/numeric.h"
+#include "render/pixel_traits.h"
+#include "render/rect.h"
+#include "render/seeded_random.h"
 
 namespace jf {
+namespace {
+
+constexpr AEGP_PluginID kNoPluginId = 0;
+
+A_long Clamp32(std::int64_t v) {
+  return static_cast<A_long>(std::clamp<std::int64_t>(v, std::numeric_limits<A_long>::min(),
+                                                      std::numeric_limits<A_long>::max()));
+}
+
+double DownsampleFactor(const PF_RationalScale& scale) {
+  // A host that leaves the factor unset (0/0) means full size.
+  if (scale.den == 0) return 1.0;
+  return static_cast<double>(scale.num) / static_cast<double>(scale.den);
+}
+
+/// base + trunc(p % of range) in double, the sum kept in 64 bits.
+std::int64_t Grown(A_long base, A_long p, A_long range) {
+  return std::int64_t{base} + TruncToLong(p / 100.0 * range);
+}
+
+template <typename PixelT>
+constexpr AEGP_WorldType kAegpWorldType = AEGP_WorldType_8;
+template <>
+constexpr AEGP_WorldType kAegpWorldType<PF_Pixel16> = AEGP_WorldType_16;
+template <>
+constexpr AEGP_WorldType kAegpWorldType<PF_PixelFloat> = AEGP_WorldType_32;
+
+/// The blurred copy: an AEGP world, disposed when the guard goes out of scope unless Dispose()
+/// already did it. Making and disposing go through "AEGP World Suite" 2, the host's effect-world
+/// view and the blur through version 3, whose members sit at other places in the record.
+class ScopedAegpWorld {
+ public:
+  explicit ScopedAegpWorld(SuiteHandler& suites) : m_suites(suites) {}
+  ~ScopedAegpWorld() { Dispose(); }
+  ScopedAegpWorld(const ScopedAegpWorld&) = delete;
+  ScopedAegpWorld& operator=(const ScopedAegpWorld&) = delete;
+
+  PF_Err Create(AEGP_WorldType type, A_long width, A_long height) {
+    AEGP_WorldH world = nullptr;
+    const PF_Err err =
+        m_suites.AegpWorldSuite2()->AEGP_New(kNoPluginId, type, width, height, &world);
+    if (err == PF_Err_NONE) m_world = world;
+    return err;
+  }
+  PF_Err FillOut(PF_EffectWorld* effectWorld) {
+    return m_suites.AegpWorldSuite3()->AEGP_FillOutPFEffectWorld(m_world, effectWorld);
+  }
+  PF_Err Blur(double radius, PF_ModeFlags mode, PF_Quality quality) {
+    return m_suites.AegpWorldSuite3()->AEGP_FastBlur(radius, mode, quality, m_world);
+  }
+  PF_Err Dispose() {
+    if (m_world == nullptr) return PF_Err_NONE;
+    return m_suites.AegpWorldSuite2()->AEGP_Dispose(std::exchange(m_world, nullptr));
+  }
+
+ private:
+  SuiteHandler& m_suites;
+  AEGP_WorldH m_world = nullptr;
+};
+
+/// Reads the layout parameters, in the order the stage lists them, stopping at the first failure.
+PF_Err ReadLayoutSettings(PF_InData* in, BlurBlocksSettings& s) {
+  PF_Err err = PF_Err_NONE;
+  PF_Err checkinErr = PF_Err_NONE;
+  const std::pair<ParamId, A_long*> reads[] = {
+      {ParamId::BlurBlocksPositionSeed, &s.positionSeed},
+      {ParamId::BlurBlocksMinWidth, &s.minWidth},
+      {ParamId::BlurBlocksWidthRange, &s.widthRange},
+      {ParamId::BlurBlocksWidthSeed, &s.widthSeed},
+      {ParamId::BlurBlocksMinHeight, &s.minHeight},
+      {ParamId::BlurBlocksHeightRange, &s.heightRange},
+      {ParamId::BlurBlocksHeightSeed, &s.heightSeed},
+  };
+  for (const auto& [id, value] : reads) {
+    *value = ReadFloatSliderInt(in, id, err, checkinErr);
+    if (err != PF_Err_NONE) return err;
+  }
+  return PF_Err_NONE;
+}
+
+/// What the per-pixel pass reads: the block table and, when the host gave memory for it, the
+/// coverage built from it.
+struct BlurJob {
+  const BlurBlockRecord* table;
+  A_long count;
+  const BlockCoverage* coverage;
+};
+
+template <typename PixelT>
+PF_Err BlurPixel(void* refcon, A_long x, A_long y, PixelT* in, PixelT* out) {
+  const auto* job = static_cast<const BlurJob*>(refcon);
+  if (InAnyBlock(job->table, job->count, job->coverage, x, y)) *out = *in;
+  return PF_Err_NONE;
+}
+
+/// Replaces dst's pixels inside the blocks by blurred's: places the blocks, indexes them and
+/// runs the per-pixel pass.
+template <typename PixelT>
+PF_Err PasteBlocks(SuiteHandler& suites, PF_InData* in, PF_EffectWorld* blurred,
+                   PF_EffectWorld* dst, BlurBlocksSettings& settings, BlurBlockRecord* table) {
+  if (PF_Err err = ReadLayoutSettings(in, settings); err != PF_Err_NONE) return err;
+  PF_Rect extent = dst->extent_hint;
+  const A_long width = extent.right - extent.left;
+  const A_long height = extent.bottom - extent.top;
+  PlaceBlurBlocks(settings, extent.left, extent.top, width, height, table);
+
+  // Without memory for the coverage every pixel tests the blocks one by one, with the same result.
+  BlockCoverage coverage;
+  const BlockCoverage* usedCoverage = nullptr;
+  ScopedHandle coverageMemory(suites);
+  const std::size_t coverageBytes = BlockCoverageBytes(extent);
+  if (coverageBytes > 0 && coverageMemory.Allocate(coverageBytes)) {
+    if (void* memory = coverageMemory.Lock()) {
+      coverage = BuildBlockCoverage(table, settings.count, extent, memory);
+      usedCoverage = &coverage;
+    }
+  }
+
+  BlurJob job{table, settings.count, usedCoverage};
+  return PixelTraits<PixelT>::Iterate(suites, in, 0, height, blurred, &extent, &job,
+                                      &BlurPixel<PixelT>, dst);
+}
+
+}  // namespace
+
+void PlaceBlurBlocks(const BlurBlocksSettings& s, A_long left, A_long top, A_long width,
+                     A_long height, BlurBlockRecord* table) {
+  if (s.count <= 0) return;
+
+  // Centres follow the extent, which the downsampling has already made smaller.
+  SeededRandom::SeedAndDiscard(s.positionSeed);
+  for (A_long i = 0; i < s.count; ++i) {
+    const A_long p1 = Percent(SeededRandom::Next());
+    const A_long p2 = Percent(SeededRandom::Next());
+    table[i].cx = Clamp32(std::int64_t{left} + TruncToLong(p1 / 100.0 * width));
+    table[i].cy = Clamp32(std::int64_t{top} + TruncToLong(p2 / 100.0 * height));
+  }
+
+  // Widths and heights, each from its own seed, scaled by the downsampling.
+  SeededRandom::SeedAndDiscard(s.widthSeed);
+  for (A_long i = 0; i < s.count; ++i) {
+    const A_long p = Percent(SeededRandom::Next());
+    table[i].width =
+        TruncToLong(static_cast<double>(Grown(s.minWidth, p, s.widthRange)) * s.downsampleX);
+  }
+  SeededRandom::SeedAndDiscard(s.heightSeed);
+  for (A_long i = 0; i < s.count; ++i) {
+    BlurBlockRecord& b = table[i];
+    const A_long p = Percent(SeededRandom::Next());
+    b.height =
+        TruncToLong(static_cast<double>(Grown(s.minHeight, p, s.heightRange)) * s.downsampleY);
+    b.left = Clamp32(std::int64_t{b.cx} - b.width / 2);
+    b.right = Clamp32(std::int64_t{b.cx} + b.width / 2);
+    b.top = Clamp32(std::int64_t{b.cy} - b.height / 2);
+    b.bottom = Clamp32(std::int64_t{b.cy} + b.height / 2);
+  }
+}
+
+A_u_long BlurRadiusPixels(A_long radius, const PF_RationalScale& downsampleX) {
+  if (downsampleX.den == 0) return static_cast<A_u_long>(radius);
+  // Unsigned 32-bit on purpose: the product wraps as the host's own arithmetic does.
+  return static_cast<A_u_long>(downsampleX.num) * static_cast<A_u_long>(radius) / downsampleX.den;
+}
+
+bool InBlock(const BlurBlockRecord& b, A_long x, A_long y) {
+  return b.left < x && x < b.right && b.top < y && y < b.bottom;
+}
+
+std::size_t BlockCoverageBytes(const PF_LRect& area) {
+  if (IsEmpty(area)) return 0;
+  const std::size_t w = static_cast<std::size_t>(std::int64_t{area.right} - area.left);
+  const std::size_t h = static_cast<std::size_t>(std::int64_t{area.bottom} - area.top);
+  return (w + 1) * (h + 1) * sizeof(std::int32_t);
+}
+
+BlockCoverage BuildBlockCoverage(const BlurBlockRecord* table, A_long count, const PF_LRect& area,
+                                 void* memory) {
+  BlockCoverage coverage;
+  coverage.area = area;
+  if (IsEmpty(area) || memory == nullptr) return coverage;
+  const std::int64_t w = std::int64_t{area.right} - area.left;
+  const std::int64_t h = std::int64_t{area.bottom} - area.top;
+  const std::int64_t stride = w + 1;
+  auto* counts = static_cast<std::int32_t*>(memory);
+  std::fill(counts, counts + stride * (h + 1), 0);
+
+  // A difference grid: +1 at a block's first covered pixel, −1 past its last column and row,
+  // +1 past both; the running sums then count the blocks over every pixel. Only pixels strictly
+  // inside a block are covered.
+  for (A_long i = 0; i < count; ++i) {
+    const BlurBlockRecord& b = table[i];
+    const std::int64_t x0 = std::max<std::int64_t>(std::int64_t{b.left} + 1, area.left) - area.left;
+    const std::int64_t x1 = std::min<std::int64_t>(b.right, area.right) - area.left;
+    const std::int64_t y0 = std::max<std::int64_t>(std::int64_t{b.top} + 1, area.top) - area.top;
+    const std::int64_t y1 = std::min<std::int64_t>(b.bottom, area.bottom) - area.top;
+    if (x0 >= x1 || y0 >= y1) continue;
+    ++counts[y0 * stride + x0];
+    --counts[y0 * stride + x1];
+    --counts[y1 * stride + x0];
+    ++counts[y1 * stride + x1];
+  }
+  for (std::int64_t y = 0; y <= h; ++y) {
+    std::int32_t* row = counts + y * stride;
+    for (std::int64_t x = 1; x <= w; ++x) row[x] += row[x - 1];
+    if (y > 0) {
+      const std::int32_t* above = row - stride;
+      for (std::int64_t x = 0; x <= w; ++x) row[x] += above[x];
+    }
+  }
+  coverage.counts = counts;
+  return coverage;
+}
+
+bool InAnyBlock(const BlurBlockRecord* table, A_long count, const BlockCoverage* coverage, A_long x,
+                A_long y) {
+  if (coverage != nullptr && coverage->counts != nullptr && Contains(coverage->area, x, y)) {
+    const std::int64_t stride = std::int64_t{coverage->area.right} - coverage->area.left + 1;
+    return coverage->counts[(std::int64_t{y} - coverage->area.top) * stride +
+                            (x - coverage->area.left)] > 0;
+  }
+  for (A_long i = 0; i < count; ++i) {
+    if (InBlock(table[i], x, y)) return true;
+  }
+  return false;
+}
 
 template <typename PixelT>
 PF_Err RenderBlurBlocks(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst) {
-  return CopyExtent(in, src, dst);
+  SuiteHandler suites(in->pica_basicP);
+  const PF_Rect extent = dst->extent_hint;
+  const A_long width = extent.right - extent.left;
+  const A_long height = extent.bottom - extent.top;
+
+  PF_PixelFormat format = PF_PixelFormat_INVALID;
+  if (PF_Err err = suites.WorldSuite()->PF_GetPixelFormat(dst, &format); err != PF_Err_NONE) {
+    return err;
+  }
+  if (PF_Err err = CopyExtent(in, src, dst); err != PF_Err_NONE) return err;
+
+  BlurBlocksSettings settings;
+  settings.downsampleX = DownsampleFactor(in->downsample_x);
+  settings.downsampleY = DownsampleFactor(in->downsample_y);
+  PF_Err err = PF_Err_NONE;
+  PF_Err checkinErr = PF_Err_NONE;
+  settings.radius = ReadFloatSliderInt(in, ParamId::BlurBlocksRadius, err, checkinErr);
+  if (err != PF_Err_NONE) return err;
+  settings.count = ReadFloatSliderInt(in, ParamId::BlurBlocksNumberOfBlocks, err, checkinErr);
+  if (err != PF_Err_NONE) return err;
+  // Nothing to blur or nowhere to show it: the copy is the result, and no blur is computed.
+  if (settings.radius <= 0 || settings.count <= 0) return PF_Err_NONE;
+
+  // The blurred copy B of the whole source.
+  ScopedAegpWorld blurredWorld(suites);
+  if (err = blurredWorld.Create(kAegpWorldType<PixelT>, width, height); err != PF_Err_NONE) {
+    return err;
+  }
+  PF_EffectWorld blurred{};
+  err = blurredWorld.FillOut(&blurred);
+  if (err == PF_Err_NONE) {
+    // The host asks for no effect reference on calls about a world of its AEGP side.
+    PF_Rect from = src->extent_hint;
+    PF_Rect to = blurred.extent_hint;
+    err = in->utils->copy(nullptr, src, &blurred, &from, &to);
+  }
+  if (err == PF_Err_NONE) {
+    const double radius = BlurRadiusPixels(settings.radius, in->downsample_x);
+    err = blurredWorld.Blur(radius, PF_MF_Alpha_STRAIGHT, in->quality);
+  }
+
+  // No memory for the table leaves dst the plain copy of src; that is not an error.
+  if (err == PF_Err_NONE) {
+    ScopedHandle table(suites);
+    if (table.Allocate(static_cast<std::size_t>(settings.count) * sizeof(BlurBlockRecord))) {
+      if (auto* blocks = static_cast<BlurBlockRecord*>(table.Lock())) {
+        err = PasteBlocks<PixelT>(suites, in, &blurred, dst, settings, blocks);
+      }
+    }
+  }
+
+  const PF_Err disposeErr = blurredWorld.Dispose();
+  return err != PF_Err_NONE ? err : disposeErr;
 }
 
 template PF_Err RenderBlurBlocks<PF_Pixel8>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);

@@ -1,16 +1,77 @@
 // Blur Blocks: blurred rectangles at seeded places.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "AE_Effect.h"
 
 namespace jf {
 
-/// Blur Blocks: blurred rectangles at seeded places.
+/// One block: its rectangle (left, right, top, bottom, in that order), its centre and its size.
+/// Eight 32-bit integers, in the host handle that holds the table.
+struct BlurBlockRecord {
+  A_long left, right, top, bottom;
+  A_long cx, cy;
+  A_long width, height;
+};
+static_assert(sizeof(BlurBlockRecord) == 32);
+
+/// The plain values the stage computes with: whole parameter values and the render's downsample
+/// factors (1.0 at full size).
+struct BlurBlocksSettings {
+  A_long radius = 0;
+  A_long count = 0;
+  A_long positionSeed = 0;
+  A_long minWidth = 0;
+  A_long widthRange = 0;
+  A_long widthSeed = 0;
+  A_long minHeight = 0;
+  A_long heightRange = 0;
+  A_long heightSeed = 0;
+  double downsampleX = 1.0;
+  double downsampleY = 1.0;
+};
+
+/// Lays out settings.count blocks over the extent (left, top, width, height) into table: centres
+/// follow the extent, sizes are scaled by the downsample factors. A pure function.
+void PlaceBlurBlocks(const BlurBlocksSettings& settings, A_long left, A_long top, A_long width,
+                     A_long height, BlurBlockRecord* table);
+
+/// The blur radius in pixels for the render's horizontal downsample factor, num × radius ÷ den
+/// in unsigned 32-bit arithmetic, rounded down. A factor with no denominator means full size.
+A_u_long BlurRadiusPixels(A_long radius, const PF_RationalScale& downsampleX);
+
+/// True when (x, y) lies strictly inside the block (its edges are outside).
+bool InBlock(const BlurBlockRecord& block, A_long x, A_long y);
+
+/// Which pixels of an area lie in at least one block: a coverage count per pixel, read-only once
+/// built. Every block shows the same blurred image, so a pixel needs only to know whether any
+/// block holds it, and the answer is the one the first block in table order would give.
+struct BlockCoverage {
+  PF_LRect area{};
+  const std::int32_t* counts = nullptr;  // (width + 1) × (height + 1), row by row
+};
+
+/// Bytes of memory BuildBlockCoverage needs for area; 0 for an empty area.
+std::size_t BlockCoverageBytes(const PF_LRect& area);
+
+/// Fills memory (BlockCoverageBytes(area) bytes, 4-byte aligned) from the table.
+BlockCoverage BuildBlockCoverage(const BlurBlockRecord* table, A_long count, const PF_LRect& area,
+                                 void* memory);
+
+/// True when some block holds (x, y). With a null coverage every block is tested in table order;
+/// both give the same answer.
+bool InAnyBlock(const BlurBlockRecord* table, A_long count, const BlockCoverage* coverage, A_long x,
+                A_long y);
+
+/// Copies src to dst, then replaces the pixels inside the blocks by those of a blurred copy.
 template <typename PixelT>
 PF_Err RenderBlurBlocks(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst);
 
 extern template PF_Err RenderBlurBlocks<PF_Pixel8>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
 extern template PF_Err RenderBlurBlocks<PF_Pixel16>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-extern template PF_Err RenderBlurBlocks<PF_PixelFloat>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
+extern template PF_Err RenderBlurBlocks<PF_PixelFloat>(PF_InData*, PF_EffectWorld*,
+                                                       PF_EffectWorld*);
 
 }  // namespace jf

@@ -87,7 +87,7 @@ TEST_F(CliTest, WithNoStageEnabledTheOutputIsTheInputAtEveryDepth) {
 
 TEST_F(CliTest, BadSettingsAreRefusedBeforeAnythingIsWritten) {
   const std::string out = Path("out.png");
-  for (const std::string& setting :
+  for (const std::string setting :
        {"'no such thing=1'", "211=1", "0=1", "1=on", "'Basic Blocks/Number Of Blocks=abc'",
         "'Basic Blocks/Number Of Blocks=0'", "'Basic Blocks/Blend Mode=41'",
         "'Basic Blocks/Blend Mode=Sparkle'", "'Noise/Tint=300,0,0'", "'2=maybe'", "noequals"}) {
@@ -115,7 +115,7 @@ TEST_F(CliTest, UnreadableInputLeavesAnExistingOutputUntouched) {
   const std::string out = Path("keep.png");
   { std::ofstream(out) << "precious"; }
   std::ofstream(Path("bad.png")) << "not an image";
-  for (const std::string& input : {Path("missing.png"), Path("bad.png")}) {
+  for (const std::string& input : std::vector<std::string>{Path("missing.png"), Path("bad.png")}) {
     const Result r = RunCli("render " + input + " " + out);
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(Lines(r.err), 1) << r.err;
@@ -138,7 +138,7 @@ TEST_F(CliTest, UnwritableOutputIsOneLineAndNonZero) {
 
 TEST_F(CliTest, ModulesThatCannotBeLoadedAreOneLineWithStatusTwo) {
   std::ofstream(Path("text.so")) << "hello";
-  for (const std::string& module : {Path("missing.so"), Path("text.so"), std::string("/bin/true")}) {
+  for (const std::string& module : std::vector<std::string>{Path("missing.so"), Path("text.so"), std::string("/bin/true")}) {
     const Result r = RunCli("about --module " + module);
     EXPECT_EQ(r.status, 2) << module;
     EXPECT_EQ(Lines(r.err), 1) << r.err;

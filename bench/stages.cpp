@@ -1,0 +1,124 @@
+// Render time per stage alone and for the whole chain, through the headless host, at full HD and
+// UHD in each depth. Run on demand; nothing here asserts a time.
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "headless/aegp_world_suite.h"
+#include "headless/instance.h"
+#include "headless/module.h"
+#include "headless/worlds.h"
+#include "params/param_table.h"
+
+namespace jf {
+namespace {
+
+struct Stage {
+  const char* name;
+  ParamId enable;
+};
+
+constexpr std::array<Stage, 7> kStages = {{
+    {"BasicBlocks", ParamId::EnableBasicBlocks},
+    {"PixelSorter", ParamId::EnablePixelSorter},
+    {"ElementsScatter", ParamId::EnableElementsScatter},
+    {"BlurBlocks", ParamId::EnableBlurBlocks},
+    {"Noise", ParamId::EnableNoise},
+    {"Warp", ParamId::EnableWarp},
+    {"SplitRgb", ParamId::EnableSplitRgb},
+}};
+
+PF_PixelFormat FormatOfDepth(int depth) {
+  return depth == 8    ? PF_PixelFormat_ARGB32
+         : depth == 16 ? PF_PixelFormat_ARGB64
+                       : PF_PixelFormat_ARGB128;
+}
+
+/// Gradients and bands in every channel, so that sorting and blending have work to do.
+void FillPattern(headless::World& world, int depth) {
+  for (A_long y = 0; y < world.Height(); ++y) {
+    for (A_long x = 0; x < world.Width(); ++x) {
+      const float r = static_cast<float>(x % 251) / 250.0f;
+      const float g = static_cast<float>(y % 241) / 240.0f;
+      const float b = static_cast<float>((x + y) % 97) / 96.0f;
+      if (depth == 8) {
+        *world.At<PF_Pixel8>(x, y) =
+            PF_Pixel8{255, static_cast<A_u_char>(r * 255), static_cast<A_u_char>(g * 255),
+                      static_cast<A_u_char>(b * 255)};
+      } else if (depth == 16) {
+        *world.At<PF_Pixel16>(x, y) =
+            PF_Pixel16{32768, static_cast<A_u_short>(r * 32768), static_cast<A_u_short>(g * 32768),
+                       static_cast<A_u_short>(b * 32768)};
+      } else {
+        *world.At<PF_PixelFloat>(x, y) = PF_PixelFloat{1.0f, r, g, b};
+      }
+    }
+  }
+}
+
+/// Renders one frame per iteration with the chosen stages enabled (all when stage is null).
+void RenderFrames(benchmark::State& state, const Stage* stage, A_long width, A_long height,
+                  int depth) {
+  const headless::Module module = headless::Module::Load(JF_MODULE_PATH);
+  headless::RegisterAegpWorldSuite();  // Blur Blocks blurs through the AEGP side of the host
+  headless::Host host;
+  host.SetThreadCount(static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
+  {
+    headless::Instance instance(host, module);
+    if (instance.GlobalSetup() != PF_Err_NONE ||
+        instance.ParamsSetup(headless::StdoutRoute::Discard) != PF_Err_NONE) {
+      state.SkipWithError("setup failed");
+      return;
+    }
+    for (const Stage& s : kStages) {
+      const bool on = stage == nullptr || stage->enable == s.enable;
+      instance.Params().SetNumber(static_cast<PF_ParamIndex>(s.enable), on ? 1 : 0);
+    }
+    headless::World input(width, height, FormatOfDepth(depth));
+    headless::World output(width, height, FormatOfDepth(depth));
+    FillPattern(input, depth);
+
+    for (auto _ : state) {
+      if (instance.Render(input, output) != PF_Err_NONE) {
+        state.SkipWithError("render failed");
+        break;
+      }
+      benchmark::DoNotOptimize(output.Row(0));
+    }
+    state.counters["Mpixel/s"] = benchmark::Counter(
+        static_cast<double>(width) * height * 1e-6 * static_cast<double>(state.iterations()),
+        benchmark::Counter::kIsRate);
+    instance.GlobalSetdown();
+  }
+}
+
+/// One benchmark per stage, and one for the chain, per frame size and depth.
+const bool kRegistered = [] {
+  struct Size {
+    const char* name;
+    A_long width, height;
+  };
+  for (const Size& size : {Size{"1920x1080", 1920, 1080}, Size{"3840x2160", 3840, 2160}}) {
+    for (int depth : {8, 16, 32}) {
+      const std::string suffix =
+          std::string("/") + size.name + "/" + std::to_string(depth) + (depth == 32 ? "f" : "bit");
+      for (const Stage& stage : kStages) {
+        benchmark::RegisterBenchmark((std::string(stage.name) + suffix).c_str(), RenderFrames,
+                                     &stage, size.width, size.height, depth)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+      }
+      benchmark::RegisterBenchmark(("AllStages" + suffix).c_str(), RenderFrames, nullptr,
+                                   size.width, size.height, depth)
+          ->Unit(benchmark::kMillisecond)
+          ->UseRealTime();
+    }
+  }
+  return true;
+}();
+
+}  // namespace
+}  // namespace jf
