@@ -17,6 +17,13 @@ inline A_long TruncToLong(double v) {
   return static_cast<A_long>(v);
 }
 
+/// A downsample factor numerator ÷ denominator as a double; a host that leaves it unset (0/0)
+/// means full size, rather than a division by zero.
+inline double DownsampleFactor(const PF_RationalScale& scale) {
+  if (scale.den == 0) return 1.0;
+  return static_cast<double>(scale.num) / static_cast<double>(scale.den);
+}
+
 /// A draw as a percentage 0 … 99.
 inline A_long Percent(A_long draw) { return draw % 100; }
 

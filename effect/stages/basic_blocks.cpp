@@ -12,12 +12,6 @@
 namespace jf {
 namespace {
 
-double DownsampleFactor(const PF_RationalScale& scale) {
-  // A host that leaves the factor unset (0/0) means full size.
-  if (scale.den == 0) return 1.0;
-  return static_cast<double>(scale.num) / static_cast<double>(scale.den);
-}
-
 /// Reads everything but the block count, in the order the stage lists them.
 void ReadLayoutSettings(PF_InData* in, BasicBlocksSettings& s, PF_Err& err, PF_Err& checkinErr) {
   s.maxHorizontalOffset = ReadFloatSliderInt(in, ParamId::BasicBlocksMaxHorizontalOffset, err, checkinErr);

@@ -27,12 +27,6 @@ A_long Clamp32(std::int64_t v) {
                                                       std::numeric_limits<A_long>::max()));
 }
 
-double DownsampleFactor(const PF_RationalScale& scale) {
-  // A host that leaves the factor unset (0/0) means full size.
-  if (scale.den == 0) return 1.0;
-  return static_cast<double>(scale.num) / static_cast<double>(scale.den);
-}
-
 /// base + trunc(p % of range) in double, the sum kept in 64 bits.
 std::int64_t Grown(A_long base, A_long p, A_long range) {
   return std::int64_t{base} + TruncToLong(p / 100.0 * range);

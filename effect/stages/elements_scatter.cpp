@@ -273,12 +273,6 @@ constexpr KindParams kKindParams[kScatterKindCount] = {
      ParamId::DottedLineDotSizeRange, ParamId::DottedLineDotSizeSeed},
 };
 
-double DownsampleFactor(const PF_RationalScale& scale) {
-  // A host that leaves the factor unset (0/0) means full size.
-  if (scale.den == 0) return 1.0;
-  return static_cast<double>(scale.num) / static_cast<double>(scale.den);
-}
-
 /// Reads a kind's position and size parameters in index order. Like every read of the stage it
 /// overwrites status, so the result is the status of the last read.
 void ReadShapeSettings(PF_InData* in, ScatterKind kind, ShapeSettings& s, PF_Err& status) {

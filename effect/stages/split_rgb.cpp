@@ -26,12 +26,6 @@ constexpr ChannelParams kChannelParams[3] = {
      ParamId::SplitBlueHide, ParamId::SplitBlueFlipHorizontal, ParamId::SplitBlueFlipVertical},
 };
 
-double DownsampleFactor(const PF_RationalScale& scale) {
-  // A host that leaves the factor unset (0/0) means full size.
-  if (scale.den == 0) return 1.0;
-  return static_cast<double>(scale.num) / static_cast<double>(scale.den);
-}
-
 /// Reads the eighteen parameters, red, green, blue, each group in table order; err and
 /// checkinErr end up holding the last read's codes.
 void ReadChannelSplits(PF_InData* in, ChannelSplit (&channels)[3], PF_Err& err,
