@@ -9,6 +9,7 @@
 #include <cstring>
 #include <iostream>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <thread>
 #include <unordered_set>
@@ -32,10 +33,11 @@ LiveInstances& TheLiveInstances() {
 }
 
 // Sends the process's standard output elsewhere while it lives. Streams are flushed on both
-// sides so no line lands on the wrong side of the switch.
+// sides so no line lands on the wrong side of the switch. The descriptor is the process's, so
+// one redirect at a time holds it: two interleaved ones could leave it pointing at /dev/null.
 class StdoutRedirect {
  public:
-  explicit StdoutRedirect(StdoutRoute route) {
+  explicit StdoutRedirect(StdoutRoute route) : m_hold(TheMutex()) {
     std::cout.flush();
     std::fflush(stdout);
     int target = STDERR_FILENO;
@@ -56,6 +58,12 @@ class StdoutRedirect {
   StdoutRedirect& operator=(const StdoutRedirect&) = delete;
 
  private:
+  static std::mutex& TheMutex() {
+    static std::mutex mutex;
+    return mutex;
+  }
+
+  std::lock_guard<std::mutex> m_hold;
   int m_saved = -1;
   int m_null = -1;
 };
