@@ -195,7 +195,10 @@ PF_Err Instance::Dispatch(PF_Cmd cmd, const SendOptions& options) {
   if (options.params) {
     const A_long count = m_params.Count();
     defs.reserve(count);
-    for (A_long i = 0; i < count; ++i) defs.push_back(m_params.Definition(i));
+    // The values as they stand at the command's time, keyframes evaluated.
+    const A_u_long scale = options.settings.timeScale == 0 ? 1 : options.settings.timeScale;
+    const double seconds = static_cast<double>(options.settings.time) / scale;
+    for (A_long i = 0; i < count; ++i) defs.push_back(m_params.DefinitionAt(i, seconds));
     for (PF_ParamDef& def : defs) params.push_back(&def);
   }
   if (options.adjust) options.adjust(records.in, records.out);

@@ -1,6 +1,7 @@
 // See params.h.
 #include "headless/params.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <sstream>
@@ -27,6 +28,97 @@ std::string Number(double v) {
 
 double FixedToDouble(PF_Fixed v) {
   return v / 65536.0;
+}
+
+// Keys count as reached this close before their time, so a key placed on a frame's time is
+// reached by that frame's checkout however the two times were rounded on the way.
+constexpr double kKeyTolerance = 1e-9;
+
+bool AlwaysHolds(const PF_ParamDef& d) {
+  return d.param_type == PF_Param_CHECKBOX || d.param_type == PF_Param_POPUP;
+}
+
+// Stores value, in the units the control shows, into d; throws ParamError when d cannot take it.
+void StoreNumber(PF_ParamDef& d, PF_ParamIndex index, double value) {
+  auto refuse = [&](const std::string& takes) {
+    throw ParamError("parameter " + std::to_string(index) + " \"" + d.name + "\" (" +
+                     ParamTypeName(d.param_type) + ") takes " + takes + ", not " + Number(value));
+  };
+  const bool whole = std::isfinite(value) && std::trunc(value) == value;
+  switch (d.param_type) {
+    case PF_Param_FLOAT_SLIDER: {
+      const double lo = d.u.fs_d.valid_min, hi = d.u.fs_d.valid_max;
+      if (!(value >= lo && value <= hi)) refuse(Number(lo) + " to " + Number(hi));
+      d.u.fs_d.value = value;
+      return;
+    }
+    case PF_Param_SLIDER: {
+      const PF_ParamValue lo = d.u.sd.valid_min, hi = d.u.sd.valid_max;
+      if (!whole || value < lo || value > hi) {
+        refuse("whole numbers " + std::to_string(lo) + " to " + std::to_string(hi));
+      }
+      d.u.sd.value = static_cast<PF_ParamValue>(value);
+      return;
+    }
+    case PF_Param_FIX_SLIDER: {
+      // Shown as a number, stored as 16.16 fixed point truncated toward zero: the conversion
+      // the effect applies to its own defaults, so a typed default reads back unchanged.
+      const PF_Fixed lo = d.u.fd.valid_min, hi = d.u.fd.valid_max;
+      const double fixed = std::isfinite(value) ? std::trunc(value * 65536.0) : NAN;
+      if (!(fixed >= lo && fixed <= hi)) {
+        refuse(Number(FixedToDouble(lo)) + " to " + Number(FixedToDouble(hi)));
+      }
+      d.u.fd.value = static_cast<PF_Fixed>(fixed);
+      return;
+    }
+    case PF_Param_ANGLE: {
+      // Any angle the 16.16 value can hold.
+      const double fixed = std::isfinite(value) ? std::trunc(value * 65536.0) : NAN;
+      if (!(fixed >= -2147483648.0 && fixed <= 2147483647.0)) refuse("degrees within +-32767");
+      d.u.ad.value = static_cast<PF_Fixed>(fixed);
+      return;
+    }
+    case PF_Param_POPUP: {
+      if (!whole || value < 1 || value > d.u.pd.num_choices) {
+        refuse("a choice 1 to " + std::to_string(d.u.pd.num_choices));
+      }
+      d.u.pd.value = static_cast<PF_ParamValue>(value);
+      return;
+    }
+    case PF_Param_CHECKBOX: {
+      if (value != 0 && value != 1) refuse("0 or 1");
+      d.u.bd.value = static_cast<PF_ParamValue>(value);
+      return;
+    }
+    default:
+      refuse("no number");
+  }
+}
+
+void StoreKey(PF_ParamDef& d, PF_ParamIndex index, const Keyframe& key) {
+  if (d.param_type == PF_Param_COLOR) {
+    d.u.cd.value = key.color;
+  } else {
+    StoreNumber(d, index, key.number);
+  }
+}
+
+// The value between keys a and b at fraction t (0 at a, 1 at b), stored into d.
+void StoreBetween(PF_ParamDef& d, PF_ParamIndex index, const Keyframe& a, const Keyframe& b,
+                  double t) {
+  if (d.param_type == PF_Param_COLOR) {
+    auto mix = [t](A_u_char x, A_u_char y) {
+      return static_cast<A_u_char>(std::lround(x + (y - x) * t));
+    };
+    d.u.cd.value = PF_Pixel{mix(a.color.alpha, b.color.alpha), mix(a.color.red, b.color.red),
+                            mix(a.color.green, b.color.green), mix(a.color.blue, b.color.blue)};
+    return;
+  }
+  // Clamped to the two keys: rounding must never carry the value past a valid end point.
+  double v = std::clamp(a.number + (b.number - a.number) * t, std::min(a.number, b.number),
+                        std::max(a.number, b.number));
+  if (d.param_type == PF_Param_SLIDER) v = std::round(v);
+  StoreNumber(d, index, v);
 }
 
 }  // namespace
@@ -133,15 +225,48 @@ PF_ParamDef ParamStore::CopyOut(const Entry& entry) const {
   return out;
 }
 
-PF_Err ParamStore::Checkout(PF_ParamIndex index, A_long /*time*/, A_long /*timeStep*/,
-                            A_u_long /*timeScale*/, PF_ParamDef* out) const {
+PF_ParamDef ParamStore::CopyOutAt(const Entry& entry, double seconds) const {
+  PF_ParamDef out = CopyOut(entry);
+  const auto& keys = entry.keys;
+  if (keys.empty()) return out;
+  // The last key reached; before the first, the first holds.
+  // Keys were checked when set, so storing them cannot fail here (the index only names the
+  // parameter in a refusal).
+  auto next = std::upper_bound(keys.begin(), keys.end(), seconds + kKeyTolerance,
+                               [](double s, const Keyframe& k) { return s < k.seconds; });
+  if (next == keys.begin()) {
+    StoreKey(out, 0, keys.front());
+    return out;
+  }
+  const Keyframe& a = *(next - 1);
+  if (next == keys.end() || a.interpolation == Interpolation::Hold || AlwaysHolds(out)) {
+    StoreKey(out, 0, a);
+    return out;
+  }
+  const Keyframe& b = *next;
+  const double t = std::clamp((seconds - a.seconds) / (b.seconds - a.seconds), 0.0, 1.0);
+  StoreBetween(out, 0, a, b, t);
+  return out;
+}
+
+PF_Err ParamStore::Checkout(PF_ParamIndex index, A_long time, A_long /*timeStep*/,
+                            A_u_long timeScale, PF_ParamDef* out) const {
   if (out == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
   std::lock_guard lock(m_mutex);
   if (index < 0 || index >= static_cast<PF_ParamIndex>(m_entries.size())) {
     return PF_Err_INVALID_INDEX;
   }
-  *out = CopyOut(*m_entries[index]);
+  const double seconds = timeScale == 0 ? 0.0 : static_cast<double>(time) / timeScale;
+  *out = CopyOutAt(*m_entries[index], seconds);
   return PF_Err_NONE;
+}
+
+PF_ParamDef ParamStore::DefinitionAt(PF_ParamIndex index, double seconds) const {
+  std::lock_guard lock(m_mutex);
+  if (index < 0 || index >= static_cast<PF_ParamIndex>(m_entries.size())) {
+    throw std::out_of_range("no parameter " + std::to_string(index));
+  }
+  return CopyOutAt(*m_entries[index], seconds);
 }
 
 A_long ParamStore::Count() const {
@@ -211,60 +336,14 @@ std::string ParamStore::Describe(PF_ParamIndex index) const {
 void ParamStore::SetNumber(PF_ParamIndex index, double value) {
   std::lock_guard lock(m_mutex);
   Entry& e = At(index);
-  PF_ParamDef& d = e.def;
-  auto refuse = [&](const std::string& takes) {
-    throw ParamError("parameter " + std::to_string(index) + " \"" + d.name + "\" (" +
-                     ParamTypeName(d.param_type) + ") takes " + takes + ", not " + Number(value));
-  };
-  const bool whole = std::isfinite(value) && std::trunc(value) == value;
-  switch (d.param_type) {
-    case PF_Param_FLOAT_SLIDER: {
-      const double lo = d.u.fs_d.valid_min, hi = d.u.fs_d.valid_max;
-      if (!(value >= lo && value <= hi)) refuse(Number(lo) + " to " + Number(hi));
-      d.u.fs_d.value = value;
-      return;
-    }
-    case PF_Param_SLIDER: {
-      const PF_ParamValue lo = d.u.sd.valid_min, hi = d.u.sd.valid_max;
-      if (!whole || value < lo || value > hi) {
-        refuse("whole numbers " + std::to_string(lo) + " to " + std::to_string(hi));
-      }
-      d.u.sd.value = static_cast<PF_ParamValue>(value);
-      return;
-    }
-    case PF_Param_FIX_SLIDER: {
-      // Shown as a number, stored as 16.16 fixed point truncated toward zero: the conversion
-      // the effect applies to its own defaults, so a typed default reads back unchanged.
-      const PF_Fixed lo = d.u.fd.valid_min, hi = d.u.fd.valid_max;
-      const double fixed = std::isfinite(value) ? std::trunc(value * 65536.0) : NAN;
-      if (!(fixed >= lo && fixed <= hi)) {
-        refuse(Number(FixedToDouble(lo)) + " to " + Number(FixedToDouble(hi)));
-      }
-      d.u.fd.value = static_cast<PF_Fixed>(fixed);
-      return;
-    }
-    case PF_Param_ANGLE: {
-      // Any angle the 16.16 value can hold.
-      const double fixed = std::isfinite(value) ? std::trunc(value * 65536.0) : NAN;
-      if (!(fixed >= -2147483648.0 && fixed <= 2147483647.0)) refuse("degrees within +-32767");
-      d.u.ad.value = static_cast<PF_Fixed>(fixed);
-      return;
-    }
-    case PF_Param_POPUP: {
-      if (!whole || value < 1 || value > d.u.pd.num_choices) {
-        refuse("a choice 1 to " + std::to_string(d.u.pd.num_choices));
-      }
-      d.u.pd.value = static_cast<PF_ParamValue>(value);
-      return;
-    }
-    case PF_Param_CHECKBOX: {
-      if (value != 0 && value != 1) refuse("0 or 1");
-      d.u.bd.value = static_cast<PF_ParamValue>(value);
-      return;
-    }
-    default:
-      refuse("no number");
-  }
+  StoreNumber(e.def, index, value);
+  e.keys.clear();
+}
+
+void ParamStore::CheckNumber(PF_ParamIndex index, double value) const {
+  std::lock_guard lock(m_mutex);
+  PF_ParamDef scratch = At(index).def;
+  StoreNumber(scratch, index, value);
 }
 
 void ParamStore::SetColor(PF_ParamIndex index, const PF_Pixel& color) {
@@ -275,6 +354,38 @@ void ParamStore::SetColor(PF_ParamIndex index, const PF_Pixel& color) {
                      ParamTypeName(d.param_type) + ") takes no colour");
   }
   d.u.cd.value = color;
+  At(index).keys.clear();
+}
+
+void ParamStore::SetKeyframes(PF_ParamIndex index, std::vector<Keyframe> keys) {
+  std::lock_guard lock(m_mutex);
+  Entry& e = At(index);
+  std::stable_sort(keys.begin(), keys.end(),
+                   [](const Keyframe& a, const Keyframe& b) { return a.seconds < b.seconds; });
+  // Check every key on a scratch copy first, so a refusal changes nothing.
+  PF_ParamDef scratch = e.def;
+  for (std::size_t k = 0; k < keys.size(); ++k) {
+    if (!std::isfinite(keys[k].seconds)) {
+      throw ParamError("parameter " + std::to_string(index) + " \"" + e.def.name +
+                       "\": a keyframe time must be a finite number of seconds");
+    }
+    if (k > 0 && keys[k].seconds - keys[k - 1].seconds <= kKeyTolerance) {
+      throw ParamError("parameter " + std::to_string(index) + " \"" + e.def.name +
+                       "\": two keyframes at " + Number(keys[k].seconds) + " s");
+    }
+    if (e.def.param_type != PF_Param_COLOR) {
+      StoreNumber(scratch, index, keys[k].number);
+    } else {
+      scratch.u.cd.value = keys[k].color;
+    }
+  }
+  if (!keys.empty()) StoreKey(e.def, index, keys.front());
+  e.keys = std::move(keys);
+}
+
+std::vector<Keyframe> ParamStore::Keyframes(PF_ParamIndex index) const {
+  std::lock_guard lock(m_mutex);
+  return At(index).keys;
 }
 
 PF_Err ParamStore::SetHidden(PF_ParamIndex index, bool hidden) {
