@@ -3,17 +3,12 @@
 
 #include <cstdint>
 #include <map>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-namespace jf::cli {
+#include "cli/errors.h"
 
-/// An error to report as one line, with the exit status it deserves.
-struct CliError : std::runtime_error {
-  CliError(const std::string& message, int status) : std::runtime_error(message), status(status) {}
-  int status;
-};
+namespace jf::cli {
 
 /// Pixels in the host's layout: alpha, red, green, blue per pixel, straight alpha, rows packed.
 /// Channels are 8-bit (white 255), 16-bit (white 32768) or float (white 1.0) by depth.

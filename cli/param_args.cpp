@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <sstream>
 
-#include "cli/image_io.h"
+#include "cli/errors.h"
 
 namespace jf::cli {
 namespace {
@@ -70,12 +70,11 @@ std::string ColorText(const PF_Pixel& c) {
   return buffer;
 }
 
-[[noreturn]] void Refuse(const std::vector<std::string>& paths, PF_ParamIndex index,
-                         const std::string& why) {
+}  // namespace
+
+void Refuse(const std::vector<std::string>& paths, PF_ParamIndex index, const std::string& why) {
   throw CliError("parameter " + std::to_string(index) + " \"" + paths[index] + "\": " + why, 2);
 }
-
-}  // namespace
 
 std::vector<std::string> GroupPaths(const ParamStore& store) {
   std::vector<std::string> paths;
@@ -107,8 +106,7 @@ PF_ParamIndex ResolveKey(const ParamStore& store, const std::vector<std::string>
   PF_ParamIndex index = -1;
   if (ParseInt(key, number)) {
     if (number < 1 || number >= count) {
-      throw CliError("no parameter " + key + ": indices run from 1 to " +
-                     std::to_string(count - 1),
+      throw CliError("no parameter " + key + ": indices run from 1 to " + std::to_string(count - 1),
                      2);
     }
     index = static_cast<PF_ParamIndex>(number);
@@ -133,81 +131,102 @@ PF_ParamIndex ResolveKey(const ParamStore& store, const std::vector<std::string>
   return index;
 }
 
-void SetFromText(ParamStore& store, const std::vector<std::string>& paths, PF_ParamIndex index,
-                 const std::string& value) {
+headless::Keyframe ParseValueText(const ParamStore& store, const std::vector<std::string>& paths,
+                                  PF_ParamIndex index, const std::string& value) {
   const PF_ParamDef d = store.Definition(index);
   const std::string v = Lower(Trim(value));
-  try {
-    switch (d.param_type) {
-      case PF_Param_CHECKBOX: {
-        if (v == "on" || v == "true" || v == "1" || v == "yes") {
-          store.SetNumber(index, 1);
-        } else if (v == "off" || v == "false" || v == "0" || v == "no") {
-          store.SetNumber(index, 0);
-        } else {
-          Refuse(paths, index, "takes on or off, not \"" + value + "\"");
-        }
-        return;
+  headless::Keyframe key;
+  switch (d.param_type) {
+    case PF_Param_CHECKBOX: {
+      if (v == "on" || v == "true" || v == "1" || v == "yes") {
+        key.number = 1;
+      } else if (v == "off" || v == "false" || v == "0" || v == "no") {
+        key.number = 0;
+      } else {
+        Refuse(paths, index, "takes on or off, not \"" + value + "\"");
       }
-      case PF_Param_POPUP: {
-        long choice = 0;
-        if (!ParseInt(v, choice)) {
-          const auto names = Split(store.Text(index), '|');
-          for (std::size_t k = 0; k < names.size(); ++k) {
-            if (Lower(names[k]) == v) choice = static_cast<long>(k) + 1;
-          }
-          if (choice == 0) {
-            Refuse(paths, index, "has no choice \"" + value + "\" (choices 1 to " +
-                                     std::to_string(d.u.pd.num_choices) + ": " +
-                                     store.Text(index) + ")");
-          }
-        }
-        store.SetNumber(index, static_cast<double>(choice));
-        return;
-      }
-      case PF_Param_COLOR: {
-        PF_Pixel c{255, 0, 0, 0};
-        unsigned r = 0, g = 0, b = 0;
-        const std::string t = Trim(value);
-        long parts[3];
-        const auto fields = Split(t, ',');
-        if (t.size() == 7 && t[0] == '#' &&
-            std::sscanf(t.c_str() + 1, "%2x%2x%2x", &r, &g, &b) == 3 &&
-            std::all_of(t.begin() + 1, t.end(), [](unsigned char ch) { return std::isxdigit(ch); })) {
-          c.red = static_cast<A_u_char>(r);
-          c.green = static_cast<A_u_char>(g);
-          c.blue = static_cast<A_u_char>(b);
-        } else if (fields.size() == 3 && ParseInt(fields[0], parts[0]) &&
-                   ParseInt(fields[1], parts[1]) && ParseInt(fields[2], parts[2]) &&
-                   std::all_of(parts, parts + 3, [](long p) { return p >= 0 && p <= 255; })) {
-          c.red = static_cast<A_u_char>(parts[0]);
-          c.green = static_cast<A_u_char>(parts[1]);
-          c.blue = static_cast<A_u_char>(parts[2]);
-        } else {
-          Refuse(paths, index, "takes R,G,B (each 0 to 255) or #RRGGBB, not \"" + value + "\"");
-        }
-        store.SetColor(index, c);
-        return;
-      }
-      default: {
-        double number = 0;
-        if (!ParseDouble(value, number)) {
-          Refuse(paths, index, "takes a number, not \"" + value + "\"");
-        }
-        store.SetNumber(index, number);
-        return;
-      }
+      return key;
     }
-  } catch (const headless::ParamError& e) {
-    // The store names the parameter by its bare name; keep only what it takes.
-    const std::string what = e.what();
-    const auto takes = what.find(") takes ");
-    Refuse(paths, index, takes == std::string::npos ? what : what.substr(takes + 2));
+    case PF_Param_POPUP: {
+      long choice = 0;
+      if (!ParseInt(v, choice)) {
+        const auto names = Split(store.Text(index), '|');
+        for (std::size_t k = 0; k < names.size(); ++k) {
+          if (Lower(names[k]) == v) choice = static_cast<long>(k) + 1;
+        }
+        if (choice == 0) {
+          Refuse(paths, index,
+                 "has no choice \"" + value + "\" (choices 1 to " +
+                     std::to_string(d.u.pd.num_choices) + ": " + store.Text(index) + ")");
+        }
+      }
+      key.number = static_cast<double>(choice);
+      return key;
+    }
+    case PF_Param_COLOR: {
+      PF_Pixel c{255, 0, 0, 0};
+      unsigned r = 0, g = 0, b = 0;
+      const std::string t = Trim(value);
+      long parts[3];
+      const auto fields = Split(t, ',');
+      if (t.size() == 7 && t[0] == '#' &&
+          std::sscanf(t.c_str() + 1, "%2x%2x%2x", &r, &g, &b) == 3 &&
+          std::all_of(t.begin() + 1, t.end(), [](unsigned char ch) { return std::isxdigit(ch); })) {
+        c.red = static_cast<A_u_char>(r);
+        c.green = static_cast<A_u_char>(g);
+        c.blue = static_cast<A_u_char>(b);
+      } else if (fields.size() == 3 && ParseInt(fields[0], parts[0]) &&
+                 ParseInt(fields[1], parts[1]) && ParseInt(fields[2], parts[2]) &&
+                 std::all_of(parts, parts + 3, [](long p) { return p >= 0 && p <= 255; })) {
+        c.red = static_cast<A_u_char>(parts[0]);
+        c.green = static_cast<A_u_char>(parts[1]);
+        c.blue = static_cast<A_u_char>(parts[2]);
+      } else {
+        Refuse(paths, index, "takes R,G,B (each 0 to 255) or #RRGGBB, not \"" + value + "\"");
+      }
+      key.color = c;
+      return key;
+    }
+    default: {
+      if (!ParseDouble(value, key.number)) {
+        Refuse(paths, index, "takes a number, not \"" + value + "\"");
+      }
+      return key;
+    }
   }
 }
 
-void ApplySettings(ParamStore& store, const std::vector<std::string>& settings) {
+void StoreValue(ParamStore& store, const std::vector<std::string>& paths, PF_ParamIndex index,
+                const headless::Keyframe& value) {
+  try {
+    if (store.Definition(index).param_type == PF_Param_COLOR) {
+      store.SetColor(index, value.color);
+    } else {
+      store.SetNumber(index, value.number);
+    }
+  } catch (const headless::ParamError& e) {
+    Refuse(paths, index, StoreRefusal(e));
+  }
+}
+
+std::string StoreRefusal(const headless::ParamError& e) {
+  // The store names the parameter by its bare name; keep only what it takes.
+  const std::string what = e.what();
+  const auto takes = what.find(") takes ");
+  if (takes != std::string::npos) return what.substr(takes + 2);
+  const auto colon = what.find("\": ");
+  return colon == std::string::npos ? what : what.substr(colon + 3);
+}
+
+void SetFromText(ParamStore& store, const std::vector<std::string>& paths, PF_ParamIndex index,
+                 const std::string& value) {
+  StoreValue(store, paths, index, ParseValueText(store, paths, index, value));
+}
+
+std::vector<PF_ParamIndex> ApplySettings(ParamStore& store,
+                                         const std::vector<std::string>& settings) {
   const auto paths = GroupPaths(store);
+  std::vector<PF_ParamIndex> set;
   for (const std::string& setting : settings) {
     const auto eq = setting.find('=');
     if (eq == std::string::npos) {
@@ -215,7 +234,9 @@ void ApplySettings(ParamStore& store, const std::vector<std::string>& settings) 
     }
     const PF_ParamIndex index = ResolveKey(store, paths, setting.substr(0, eq));
     SetFromText(store, paths, index, setting.substr(eq + 1));
+    set.push_back(index);
   }
+  return set;
 }
 
 std::string KindName(const PF_ParamDef& d) {

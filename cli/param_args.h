@@ -25,8 +25,26 @@ PF_ParamIndex ResolveKey(const headless::ParamStore& store, const std::vector<st
 void SetFromText(headless::ParamStore& store, const std::vector<std::string>& paths,
                  PF_ParamIndex index, const std::string& value);
 
-/// Applies "KEY=VALUE" settings in order.
-void ApplySettings(headless::ParamStore& store, const std::vector<std::string>& settings);
+/// Parses value as SetFromText does, into a key's number (or colour) without storing it.
+headless::Keyframe ParseValueText(const headless::ParamStore& store,
+                                  const std::vector<std::string>& paths, PF_ParamIndex index,
+                                  const std::string& value);
+
+/// Stores a parsed value (its colour for colour parameters, else its number); throws CliError
+/// (status 2) naming the parameter and what it takes.
+void StoreValue(headless::ParamStore& store, const std::vector<std::string>& paths,
+                PF_ParamIndex index, const headless::Keyframe& value);
+
+/// What a store's refusal says the parameter takes, without the store's own naming of it.
+std::string StoreRefusal(const headless::ParamError& e);
+
+/// Throws CliError (status 2): "parameter N "path": why".
+[[noreturn]] void Refuse(const std::vector<std::string>& paths, PF_ParamIndex index,
+                         const std::string& why);
+
+/// Applies "KEY=VALUE" settings in order; returns the indices set.
+std::vector<PF_ParamIndex> ApplySettings(headless::ParamStore& store,
+                                         const std::vector<std::string>& settings);
 
 /// The kind as a listing shows it ("checkbox", "float slider", "percent", "angle", ...).
 std::string KindName(const PF_ParamDef& def);

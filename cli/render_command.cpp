@@ -1,14 +1,26 @@
 // See render_command.h.
 #include "cli/render_command.h"
 
+#include <OpenImageIO/imageio.h>
+
+#include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <filesystem>
+#include <map>
+#include <regex>
 
-#include "cli/image_io.h"
+#include "cli/matte.h"
 #include "cli/param_args.h"
+#include "cli/progress.h"
 
 namespace jf::cli {
 namespace {
+
+namespace fs = std::filesystem;
+
+// The metadata key of a rendered image's preset.
+constexpr const char* kPresetKey = "jitterforge:preset";
 
 PF_PixelFormat FormatOf(int depth) {
   return depth == 8    ? PF_PixelFormat_ARGB32
@@ -28,6 +40,42 @@ void CopyOut(const headless::World& world, HostImage& image) {
   }
 }
 
+// The one pattern a numbered path may hold: %d or %0Nd, as ffmpeg writes image sequences.
+const std::regex& FramePattern() {
+  static const std::regex pattern("%(0[0-9]+)?d");
+  return pattern;
+}
+
+// The preset an image records, read back from its metadata.
+Preset PresetFromImage(const std::string& path) {
+  auto in = OIIO::ImageInput::open(path);
+  if (!in) {
+    const std::string why = fs::exists(path) ? OIIO::geterror() : "no such file";
+    throw CliError("cannot read '" + path + "': " + why, 2);
+  }
+  std::string text = in->spec().get_string_attribute(kPresetKey);
+  // TIFF keeps no attributes of its own; there the preset is the image description.
+  if (text.empty()) {
+    const std::string description = in->spec().get_string_attribute("ImageDescription");
+    if (description.find("\"parameters\"") != std::string::npos) text = description;
+  }
+  if (text.empty()) {
+    throw CliError("'" + path + "' records no preset (it was not written by jitterforge)", 2);
+  }
+  return ParsePreset(text, path + " (its recorded preset)");
+}
+
+std::map<std::string, std::string> Provenance(const std::string& output,
+                                              const nlohmann::ordered_json& preset) {
+  std::map<std::string, std::string> metadata;
+  metadata["Software"] = std::string("jitterforge ") + JF_VERSION;
+  const std::string text = preset.dump();
+  metadata[kPresetKey] = text;
+  auto out = OIIO::ImageOutput::create(output);
+  if (out && std::string(out->format_name()) == "tiff") metadata["ImageDescription"] = text;
+  return metadata;
+}
+
 }  // namespace
 
 PF_RationalScale ParseScale(const std::string& text, const std::string& option) {
@@ -41,43 +89,187 @@ PF_RationalScale ParseScale(const std::string& text, const std::string& option) 
     return ec == std::errc() && p == s.data() + s.size() && !s.empty();
   };
   if (!whole(a, num) || !whole(b, den) || num <= 0 || den <= 0 || num > den || den > 1 << 20) {
-    throw CliError(option + " takes a factor N/D with 0 < N <= D, such as 1/2, not \"" + text +
-                       "\"",
-                   2);
+    throw CliError(
+        option + " takes a factor N/D with 0 < N <= D, such as 1/2, not \"" + text + "\"", 2);
   }
   return PF_RationalScale{static_cast<A_long>(num), static_cast<A_u_long>(den)};
 }
 
-void RunRender(const RenderOptions& options) {
-  if (options.depth != 8 && options.depth != 16 && options.depth != 32) {
-    throw CliError("--depth takes 8, 16 or 32", 2);
-  }
-  headless::RenderSettings settings;
-  if (!options.downsample.empty()) {
-    settings.downsampleX = settings.downsampleY = ParseScale(options.downsample, "--downsample");
-  }
-  if (!options.downsampleX.empty()) {
-    settings.downsampleX = ParseScale(options.downsampleX, "--downsample-x");
-  }
-  if (!options.downsampleY.empty()) {
-    settings.downsampleY = ParseScale(options.downsampleY, "--downsample-y");
-  }
-  // Everything that can be refused is refused before anything renders or is written.
-  CheckOutputFormat(options.output, options.depth);
-  HostImage image = options.sample ? MakeSample(options.depth) : ReadImage(options.input, options.depth);
+bool HasFramePattern(const std::string& path) {
+  return std::regex_search(path, FramePattern());
+}
 
-  Session session(options.session);
-  ApplySettings(session.Params(), options.settings);
+std::string FramePath(const std::string& pattern, std::int64_t frame) {
+  std::smatch match;
+  if (!std::regex_search(pattern, match, FramePattern())) return pattern;
+  const int width = match[1].matched ? std::stoi(match[1].str()) : 0;
+  std::string number = std::to_string(frame);
+  if (static_cast<int>(number.size()) < width) number.insert(0, width - number.size(), '0');
+  return match.prefix().str() + number + match.suffix().str();
+}
 
-  const PF_PixelFormat format = FormatOf(options.depth);
+Look LoadLook(const LookOptions& options) {
+  if (!options.preset.empty() && !options.presetFrom.empty()) {
+    throw CliError("give --preset or --preset-from, not both", 2);
+  }
+  Look look;
+  if (!options.preset.empty()) look.preset = LoadPreset(options.preset);
+  if (!options.presetFrom.empty()) look.preset = PresetFromImage(options.presetFrom);
+  if (!options.fps.empty()) {
+    look.rate = ParseRate(options.fps, "--fps");
+  } else if (look.preset) {
+    if (auto rate = PresetRate(*look.preset)) look.rate = *rate;
+  }
+  look.settings = options.settings;
+  return look;
+}
+
+void ApplyLook(Look& look, Session& session) {
+  auto& store = session.Params();
+  if (look.preset) {
+    ApplyOptions apply;
+    apply.rate = look.rate;
+    apply.matchName = session.GetModule().GetPipl().matchName;
+    look.schedules = ApplyPreset(*look.preset, store, apply);
+  }
+  // A setting on the command line wins over the preset, schedule and all.
+  for (PF_ParamIndex index : ApplySettings(store, look.settings)) {
+    look.schedules.erase(std::remove_if(look.schedules.begin(), look.schedules.end(),
+                                        [&](const Schedule& s) { return s.index == index; }),
+                         look.schedules.end());
+  }
+}
+
+nlohmann::ordered_json LookPreset(const Look& look, Session& session,
+                                  const std::optional<FrameTime>& time,
+                                  const nlohmann::ordered_json& render) {
+  PresetHeader header;
+  header.time = time;
+  header.render = render;
+  const auto& pipl = session.GetModule().GetPipl();
+  header.effectName = pipl.name;
+  header.matchName = pipl.matchName;
+  header.rate = look.rate;
+  return WritePreset(session.Params(), header, look.schedules);
+}
+
+HostImage RenderFrame(Session& session, const HostImage& image,
+                      const headless::RenderSettings& settings) {
+  const PF_PixelFormat format = FormatOf(image.depth);
   headless::World input(image.width, image.height, format);
   headless::World output(image.width, image.height, format);
   CopyIn(image, input);
   if (PF_Err err = session.GetInstance().Render(input, output, settings); err != PF_Err_NONE) {
     throw CliError("rendering failed: " + ErrorName(err), 1);
   }
-  CopyOut(output, image);
-  WriteImage(options.output, image);
+  HostImage result = image;
+  CopyOut(output, result);
+  return result;
+}
+
+void RunRender(const RenderOptions& options) {
+  // Everything that can be refused is refused before anything renders or is written.
+  LookOptions lookOptions = options.look;
+  lookOptions.settings.insert(lookOptions.settings.end(), options.settings.begin(),
+                              options.settings.end());
+  Look look = LoadLook(lookOptions);
+  const RecordedRender recorded = look.preset ? PresetRender(*look.preset) : RecordedRender{};
+  const std::optional<FrameTime> recordedTime =
+      look.preset ? PresetTime(*look.preset) : std::nullopt;
+
+  const int depth = options.depth != 0 ? options.depth : recorded.depth.value_or(8);
+  if (depth != 8 && depth != 16 && depth != 32) throw CliError("--depth takes 8, 16 or 32", 2);
+  headless::RenderSettings settings;
+  nlohmann::ordered_json renderRecord;
+  renderRecord["depth"] = depth;
+  const std::string dsx = !options.downsampleX.empty()  ? options.downsampleX
+                          : !options.downsample.empty() ? options.downsample
+                                                        : recorded.downsampleX;
+  const std::string dsy = !options.downsampleY.empty()  ? options.downsampleY
+                          : !options.downsample.empty() ? options.downsample
+                                                        : recorded.downsampleY;
+  if (!dsx.empty()) {
+    settings.downsampleX =
+        ParseScale(dsx, options.downsampleX.empty() ? "--downsample" : "--downsample-x");
+    renderRecord["downsample_x"] = dsx;
+  }
+  if (!dsy.empty()) {
+    settings.downsampleY =
+        ParseScale(dsy, options.downsampleY.empty() ? "--downsample" : "--downsample-y");
+    renderRecord["downsample_y"] = dsy;
+  }
+
+  // The frames: a range for a sequence, else one frame at --frame, --time, the recorded time or
+  // frame 0.
+  const bool sequence = !options.frames.empty();
+  if (sequence && (options.time.frame || options.time.seconds)) {
+    throw CliError("--frames renders a range: give it without --frame or --time", 2);
+  }
+  if (options.time.frame && options.time.seconds) {
+    throw CliError("give --frame or --time, not both", 2);
+  }
+  FrameRange range;
+  std::optional<FrameTime> single;
+  if (sequence) {
+    range = ParseFrameRange(options.frames, "--frames");
+    if (range.last > range.first && !HasFramePattern(options.output)) {
+      throw CliError(
+          "a sequence's OUTPUT names its frames with %d or %04d, not '" + options.output + "'", 2);
+    }
+  } else {
+    if (HasFramePattern(options.output)) {
+      throw CliError("OUTPUT '" + options.output + "' is numbered: give --frames A-B", 2);
+    }
+    single = options.time.frame     ? TimeOfFrame(*options.time.frame, look.rate)
+             : options.time.seconds ? TimeOfSeconds(*options.time.seconds, look.rate)
+             : recordedTime         ? *recordedTime
+                                    : TimeOfFrame(0, look.rate);
+    range.first = range.last = single->frame;
+  }
+  if (!options.sample && HasFramePattern(options.input) && !sequence) {
+    throw CliError("INPUT '" + options.input + "' is numbered: give --frames A-B", 2);
+  }
+  const MatteChannel matteChannel = ParseMatteChannel(options.matteChannel);
+  if (options.matte.empty() && (!options.matteChannel.empty() || options.invertMatte)) {
+    throw CliError("--matte-channel and --invert-matte need --matte FILE", 2);
+  }
+  CheckOutputFormat(FramePath(options.output, range.first), depth);
+  // Every numbered input and matte must be there before the first frame renders.
+  for (const std::string* pattern : {&options.input, &options.matte}) {
+    if (pattern->empty() || !HasFramePattern(*pattern) ||
+        (pattern == &options.input && options.sample)) {
+      continue;
+    }
+    for (std::int64_t f = range.first; f <= range.last; ++f) {
+      const std::string path = FramePath(*pattern, f);
+      if (!fs::exists(path)) throw CliError("cannot read '" + path + "': no such file", 2);
+    }
+  }
+  const HostImage sample = options.sample ? MakeSample(depth) : HostImage{};
+  HostImage first =
+      options.sample ? sample : ReadImage(FramePath(options.input, range.first), depth);
+
+  Session session(options.session);
+  ApplyLook(look, session);
+  ExpandSchedules(look.schedules, session.Params(), look.rate, range.first, range.last);
+
+  Progress progress(range.last - range.first + 1, options.quiet || !sequence);
+  for (std::int64_t f = range.first; f <= range.last; ++f) {
+    const FrameTime time = single ? *single : TimeOfFrame(f, look.rate);
+    ApplyTime(time, settings);
+    HostImage image = f == range.first ? std::move(first)
+                      : options.sample ? sample
+                                       : ReadImage(FramePath(options.input, f), depth);
+    HostImage rendered = RenderFrame(session, image, settings);
+    if (!options.matte.empty()) {
+      ApplyMatte(image, rendered,
+                 ReadMatte(FramePath(options.matte, f), matteChannel, options.invertMatte,
+                           image.width, image.height));
+    }
+    const std::string output = FramePath(options.output, f);
+    WriteImage(output, rendered, Provenance(output, LookPreset(look, session, time, renderRecord)));
+    progress.FrameDone();
+  }
 }
 
 }  // namespace jf::cli

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 job=${1:-demo}
 jobs=$(nproc 2>/dev/null || echo 2)
 
-packages=(cmake ninja-build g++ pkg-config libtbb-dev libopenimageio-dev openimageio-tools
+packages=(cmake ninja-build g++ pkg-config libtbb-dev libopenimageio-dev openimageio-tools ffmpeg melt frei0r-plugins-dev
           libcli11-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev)
 missing=()
 for p in "${packages[@]}"; do

@@ -9,54 +9,16 @@
 #include <string>
 
 #include "cli/image_io.h"
+#include "tests/cli/cli_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using jf::cli::HostImage;
-
-struct Result {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs the command with the arguments (already quoted for the shell).
-Result RunCli(const std::string& args) {
-  static int counter = 0;
-  const fs::path errFile = fs::temp_directory_path() / ("jf-cli-err-" + std::to_string(::getpid()) +
-                                                        "-" + std::to_string(counter++));
-  const std::string command = std::string(JF_CLI_PATH) + " " + args + " 2>" + errFile.string();
-  Result r;
-  FILE* pipe = popen(command.c_str(), "r");
-  char buffer[4096];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) r.out.append(buffer, n);
-  const int raw = pclose(pipe);
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  std::ifstream in(errFile);
-  r.err.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  fs::remove(errFile);
-  return r;
-}
-
-int Lines(const std::string& text) {
-  return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-}
-
-class CliTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    m_dir = fs::temp_directory_path() /
-            ("jf-cli-" + std::to_string(::getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(m_dir);
-  }
-  void TearDown() override { fs::remove_all(m_dir); }
-  std::string Path(const std::string& name) const { return (m_dir / name).string(); }
-
-  fs::path m_dir;
-};
+using jf::cli::testing::CliTest;
+using jf::cli::testing::Lines;
+using jf::cli::testing::Result;
+using jf::cli::testing::RunCli;
 
 TEST(ImageIo, SixteenBitFilesMapOntoTheHostScale) {
   EXPECT_EQ(jf::cli::FileToHost16(0), 0);
@@ -71,13 +33,14 @@ TEST(ImageIo, SixteenBitFilesMapOntoTheHostScale) {
 }
 
 TEST_F(CliTest, WithNoStageEnabledTheOutputIsTheInputAtEveryDepth) {
-  for (const auto& [depth, ext] : {std::pair{8, ".png"}, std::pair{16, ".png"}, std::pair{32, ".exr"}}) {
+  for (const auto& [depth, ext] :
+       {std::pair{8, ".png"}, std::pair{16, ".png"}, std::pair{32, ".exr"}}) {
     const std::string in = Path("in" + std::to_string(depth) + ext);
     const std::string out = Path("out" + std::to_string(depth) + ext);
     const HostImage sample = jf::cli::MakeSample(depth, 61, 37);
     jf::cli::WriteImage(in, sample);
     const Result r = RunCli("render " + in + " " + out + " --depth " + std::to_string(depth) +
-                         " --set 'basic blocks/enable basic blocks=off'");
+                            " --set 'basic blocks/enable basic blocks=off'");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "");
     const HostImage back = jf::cli::ReadImage(out, depth);
@@ -96,17 +59,18 @@ TEST_F(CliTest, BadSettingsAreRefusedBeforeAnythingIsWritten) {
     EXPECT_EQ(Lines(r.err), 1) << setting << ": " << r.err;
     EXPECT_FALSE(fs::exists(out)) << setting;
   }
-  const Result range = RunCli("render --sample " + out + " --set 'Basic Blocks/Number Of Blocks=0'");
+  const Result range =
+      RunCli("render --sample " + out + " --set 'Basic Blocks/Number Of Blocks=0'");
   EXPECT_NE(range.err.find("Number Of Blocks"), std::string::npos) << range.err;
   EXPECT_NE(range.err.find("1 to 100000"), std::string::npos) << range.err;
 }
 
 TEST_F(CliTest, ValuesOfEveryKindAreAccepted) {
-  const Result r = RunCli(
-      "render --sample " + Path("out.png") +
-      " --set 18=on --set 'pixel sorter/sort direction=90' --set 'Pixel Sorter/Output=Mask'"
-      " --set 'Pixel Sorter/Minimum Threshold=12.5' --set 'Noise/Tint=#FF8000'"
-      " --set 'Noise/Tint=10,20,30' --set 'Warp/Frequency=0.25' --downsample 1/2");
+  const Result r =
+      RunCli("render --sample " + Path("out.png") +
+             " --set 18=on --set 'pixel sorter/sort direction=90' --set 'Pixel Sorter/Output=Mask'"
+             " --set 'Pixel Sorter/Minimum Threshold=12.5' --set 'Noise/Tint=#FF8000'"
+             " --set 'Noise/Tint=10,20,30' --set 'Warp/Frequency=0.25' --downsample 1/2");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(fs::exists(Path("out.png")));
 }
@@ -138,7 +102,8 @@ TEST_F(CliTest, UnwritableOutputIsOneLineAndNonZero) {
 
 TEST_F(CliTest, ModulesThatCannotBeLoadedAreOneLineWithStatusTwo) {
   std::ofstream(Path("text.so")) << "hello";
-  for (const std::string& module : std::vector<std::string>{Path("missing.so"), Path("text.so"), std::string("/bin/true")}) {
+  for (const std::string& module :
+       std::vector<std::string>{Path("missing.so"), Path("text.so"), std::string("/bin/true")}) {
     const Result r = RunCli("about --module " + module);
     EXPECT_EQ(r.status, 2) << module;
     EXPECT_EQ(Lines(r.err), 1) << r.err;

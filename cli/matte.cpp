@@ -1,0 +1,97 @@
+// See matte.h.
+#include "cli/matte.h"
+
+#include <OpenImageIO/imageio.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+
+namespace jf::cli {
+namespace {
+
+template <typename T>
+void Blend(const HostImage& original, HostImage& rendered, const std::vector<float>& coverage) {
+  const T* o = reinterpret_cast<const T*>(original.data.data());
+  T* r = reinterpret_cast<T*>(rendered.data.data());
+  for (std::size_t i = 0; i < coverage.size(); ++i) {
+    const float m = coverage[i];
+    for (std::size_t c = i * 4; c < i * 4 + 4; ++c) {
+      const float v = static_cast<float>(o[c]) + (static_cast<float>(r[c]) - o[c]) * m;
+      if constexpr (std::is_floating_point_v<T>) {
+        r[c] = v;
+      } else {
+        r[c] = static_cast<T>(std::lround(v));
+      }
+    }
+  }
+}
+
+}  // namespace
+
+MatteChannel ParseMatteChannel(const std::string& text) {
+  if (text.empty()) return MatteChannel::Auto;
+  if (text == "alpha") return MatteChannel::Alpha;
+  if (text == "luma") return MatteChannel::Luma;
+  throw CliError("--matte-channel takes alpha or luma, not \"" + text + "\"", 2);
+}
+
+std::vector<float> ReadMatte(const std::string& path, MatteChannel channel, bool invert, int width,
+                             int height) {
+  OIIO::ImageSpec config;
+  // Straight colour, so a matte's luma does not depend on its alpha.
+  config.attribute("oiio:UnassociatedAlpha", 1);
+  auto in = OIIO::ImageInput::open(path, &config);
+  if (!in) {
+    const std::string why = std::filesystem::exists(path) ? OIIO::geterror() : "no such file";
+    throw CliError("cannot read matte '" + path + "': " + why, 2);
+  }
+  const OIIO::ImageSpec& spec = in->spec();
+  if (spec.width != width || spec.height != height) {
+    throw CliError("matte '" + path + "' is " + std::to_string(spec.width) + "x" +
+                       std::to_string(spec.height) + ", the frame " + std::to_string(width) + "x" +
+                       std::to_string(height),
+                   2);
+  }
+  const int channels = std::min(spec.nchannels, 4);
+  std::vector<float> pixels(static_cast<std::size_t>(width) * height * channels);
+  if (!in->read_image(0, 0, 0, channels, OIIO::TypeDesc::FLOAT, pixels.data())) {
+    throw CliError("cannot read matte '" + path + "': " + in->geterror(), 2);
+  }
+  int alpha = spec.alpha_channel < channels ? spec.alpha_channel : -1;
+  if (alpha < 0 && (channels == 2 || channels == 4)) alpha = channels - 1;
+  if (channel == MatteChannel::Auto)
+    channel = alpha >= 0 ? MatteChannel::Alpha : MatteChannel::Luma;
+  if (channel == MatteChannel::Alpha && alpha < 0) {
+    throw CliError("matte '" + path + "' has no alpha channel: use --matte-channel luma", 2);
+  }
+  std::vector<float> coverage(static_cast<std::size_t>(width) * height);
+  for (std::size_t i = 0; i < coverage.size(); ++i) {
+    const float* p = &pixels[i * channels];
+    float m;
+    if (channel == MatteChannel::Alpha) {
+      m = p[alpha];
+    } else if (channels >= 3) {
+      m = 0.2126f * p[0] + 0.7152f * p[1] + 0.0722f * p[2];
+    } else {
+      m = p[0];
+    }
+    m = std::clamp(m, 0.0f, 1.0f);
+    coverage[i] = invert ? 1.0f - m : m;
+  }
+  return coverage;
+}
+
+void ApplyMatte(const HostImage& original, HostImage& rendered,
+                const std::vector<float>& coverage) {
+  if (rendered.depth == 8) {
+    Blend<std::uint8_t>(original, rendered, coverage);
+  } else if (rendered.depth == 16) {
+    Blend<std::uint16_t>(original, rendered, coverage);
+  } else {
+    Blend<float>(original, rendered, coverage);
+  }
+}
+
+}  // namespace jf::cli

@@ -1,0 +1,563 @@
+// See preset.h.
+#include "cli/preset.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "cli/errors.h"
+#include "cli/param_args.h"
+
+namespace jf::cli {
+namespace {
+
+using headless::Interpolation;
+using headless::Keyframe;
+using headless::ParamStore;
+using Json = nlohmann::ordered_json;
+
+// Members that `jitterforge params --json` writes to describe a parameter; a preset may carry
+// them and they set nothing.
+const std::set<std::string> kDescriptive = {"index",        "path",        "kind",      "default",
+                                            "slider_range", "valid_range", "precision", "choices",
+                                            "choice_count", "hidden"};
+
+[[noreturn]] void Fail(const std::string& source, const std::string& why) {
+  throw CliError(source + ": " + why, 2);
+}
+
+std::string Describe(const Json& j) {
+  std::string text = j.dump();
+  return text.size() > 40 ? text.substr(0, 37) + "..." : text;
+}
+
+bool IsGroupRow(const PF_ParamDef& d) {
+  return d.param_type == PF_Param_GROUP_START || d.param_type == PF_Param_GROUP_END;
+}
+
+bool WholeNumber(const Json& j, std::int64_t lo, std::int64_t hi, std::int64_t& out) {
+  if (!j.is_number()) return false;
+  const double v = j.get<double>();
+  if (!(v >= static_cast<double>(lo) && v <= static_cast<double>(hi)) || std::trunc(v) != v) {
+    return false;
+  }
+  out = static_cast<std::int64_t>(v);
+  return true;
+}
+
+// One parameter's value in a preset: a number, a checkbox's true/false, a popup's choice name,
+// a colour as "#RRGGBB", "R,G,B" or [R, G, B], or any of these as --set writes them.
+Keyframe ValueFromJson(const ParamStore& store, const std::vector<std::string>& paths,
+                       PF_ParamIndex index, const Json& j) {
+  const PF_ParamDef d = store.Definition(index);
+  if (j.is_string()) return ParseValueText(store, paths, index, j.get<std::string>());
+  Keyframe key;
+  if (d.param_type == PF_Param_COLOR) {
+    std::int64_t c[3];
+    if (j.is_array() && j.size() == 3 && WholeNumber(j[0], 0, 255, c[0]) &&
+        WholeNumber(j[1], 0, 255, c[1]) && WholeNumber(j[2], 0, 255, c[2])) {
+      key.color = PF_Pixel{255, static_cast<A_u_char>(c[0]), static_cast<A_u_char>(c[1]),
+                           static_cast<A_u_char>(c[2])};
+      return key;
+    }
+    Refuse(paths, index, "takes \"#RRGGBB\", \"R,G,B\" or [R, G, B], not " + Describe(j));
+  }
+  if (j.is_boolean() && d.param_type == PF_Param_CHECKBOX) {
+    key.number = j.get<bool>() ? 1 : 0;
+  } else if (j.is_number()) {
+    key.number = j.get<double>();
+  } else {
+    Refuse(paths, index, "takes a number, not " + Describe(j));
+  }
+  return key;
+}
+
+Json ValueOfKey(const PF_ParamDef& d, const Keyframe& key) {
+  switch (d.param_type) {
+    case PF_Param_CHECKBOX:
+      return key.number == 1;
+    case PF_Param_POPUP:
+    case PF_Param_SLIDER:
+      return static_cast<std::int64_t>(key.number);
+    case PF_Param_COLOR: {
+      char text[8];
+      std::snprintf(text, sizeof text, "#%02X%02X%02X", key.color.red, key.color.green,
+                    key.color.blue);
+      return text;
+    }
+    default:
+      return key.number;
+  }
+}
+
+// The number a parameter holds now, in the units SetNumber takes.
+double NumberOf(const PF_ParamDef& d) {
+  const Json v = ValueToJson(d);
+  return v.is_boolean() ? (v.get<bool>() ? 1.0 : 0.0) : v.get<double>();
+}
+
+// Where a schedule draws from when the preset does not say: the range a slider shows, a popup's
+// choices, a checkbox's two states.
+std::pair<double, double> DefaultDrawRange(const PF_ParamDef& d) {
+  switch (d.param_type) {
+    case PF_Param_FLOAT_SLIDER:
+      return {std::ceil(d.u.fs_d.slider_min), std::floor(d.u.fs_d.slider_max)};
+    case PF_Param_SLIDER:
+      return {static_cast<double>(d.u.sd.slider_min), static_cast<double>(d.u.sd.slider_max)};
+    case PF_Param_FIX_SLIDER:
+      return {std::ceil(d.u.fd.slider_min / 65536.0), std::floor(d.u.fd.slider_max / 65536.0)};
+    case PF_Param_POPUP:
+      return {1, static_cast<double>(d.u.pd.num_choices)};
+    case PF_Param_CHECKBOX:
+      return {0, 1};
+    default:
+      return {0, 359};  // angles
+  }
+}
+
+class Applier {
+ public:
+  Applier(const Preset& preset, ParamStore& store, const ApplyOptions& options)
+      : m_source(preset.source), m_store(store), m_options(options), m_paths(GroupPaths(store)) {}
+
+  // Runs f, putting the preset's name in front of any refusal.
+  template <typename F>
+  void Named(F&& f) {
+    try {
+      f();
+    } catch (const CliError& e) {
+      throw CliError(m_source + ": " + e.what(), e.status);
+    }
+  }
+
+  void Entry(const std::string& key, const Json& spec, const std::string& indexKey) {
+    PF_ParamIndex index = 0;
+    Named([&] {
+      index = ResolveKey(m_store, m_paths, key);
+      if (!indexKey.empty() && indexKey != key) {
+        const PF_ParamIndex byIndex = ResolveKey(m_store, m_paths, indexKey);
+        if (byIndex != index) {
+          throw CliError("\"" + key + "\" is parameter " + std::to_string(index) +
+                             " here, but the preset says index " + indexKey +
+                             " (a preset for another version of the effect?)",
+                         2);
+        }
+      }
+    });
+    Named([&] { Set(index, spec); });
+  }
+
+  std::vector<Schedule> TakeSchedules() { return std::move(m_schedules); }
+
+ private:
+  void Set(PF_ParamIndex index, const Json& spec) {
+    if (!spec.is_object()) {
+      StoreValue(m_store, m_paths, index, ValueFromJson(m_store, m_paths, index, spec));
+      return;
+    }
+    for (const auto& [name, member] : spec.items()) {
+      if (name != "value" && name != "keyframes" && name != "schedule" &&
+          kDescriptive.count(name) == 0) {
+        Refuse(m_paths, index,
+               "has no setting \"" + name + "\" (a parameter takes value, keyframes or schedule)");
+      }
+    }
+    if (spec.contains("keyframes") && spec.contains("schedule")) {
+      Refuse(m_paths, index, "takes keyframes or a schedule, not both");
+    }
+    // A listing gives the value alongside keyframes or a schedule; they win.
+    if (spec.contains("keyframes")) {
+      SetKeyframes(index, spec["keyframes"]);
+    } else if (spec.contains("schedule")) {
+      AddSchedule(index, spec["schedule"]);
+    } else if (spec.contains("value")) {
+      StoreValue(m_store, m_paths, index, ValueFromJson(m_store, m_paths, index, spec["value"]));
+    } else {
+      Refuse(m_paths, index, "is given no value, keyframes or schedule");
+    }
+  }
+
+  double Seconds(PF_ParamIndex index, const Json& key) {
+    if (key.contains("time") == key.contains("frame")) {
+      Refuse(m_paths, index,
+             "each keyframe takes a time in seconds or a frame, not " + Describe(key));
+    }
+    if (key.contains("frame")) {
+      std::int64_t frame = 0;
+      if (!WholeNumber(key["frame"], 0, std::numeric_limits<A_long>::max(), frame)) {
+        Refuse(m_paths, index,
+               "a keyframe's frame is a whole number from 0, not " + Describe(key["frame"]));
+      }
+      return SecondsOfFrame(frame, m_options.rate);
+    }
+    if (!key["time"].is_number() || !(key["time"].get<double>() >= 0)) {
+      Refuse(m_paths, index, "a keyframe's time is seconds from 0, not " + Describe(key["time"]));
+    }
+    return key["time"].get<double>();
+  }
+
+  void SetKeyframes(PF_ParamIndex index, const Json& list) {
+    if (!list.is_array() || list.empty()) {
+      Refuse(m_paths, index, "takes keyframes as a list of {\"time\" or \"frame\", \"value\"}");
+    }
+    std::vector<Keyframe> keys;
+    for (const Json& k : list) {
+      if (!k.is_object() || !k.contains("value")) {
+        Refuse(m_paths, index,
+               "each keyframe takes a time or frame and a value, not " + Describe(k));
+      }
+      for (const auto& [name, member] : k.items()) {
+        if (name != "time" && name != "frame" && name != "value" && name != "interpolation") {
+          Refuse(m_paths, index, "a keyframe has no member \"" + name + "\"");
+        }
+      }
+      Keyframe key = ValueFromJson(m_store, m_paths, index, k["value"]);
+      key.seconds = Seconds(index, k);
+      if (k.contains("interpolation")) {
+        const Json& how = k["interpolation"];
+        if (how == "hold") {
+          key.interpolation = Interpolation::Hold;
+        } else if (how != "linear") {
+          Refuse(m_paths, index, "interpolation is \"linear\" or \"hold\", not " + Describe(how));
+        }
+      }
+      keys.push_back(key);
+    }
+    try {
+      m_store.SetKeyframes(index, std::move(keys));
+    } catch (const headless::ParamError& e) {
+      Refuse(m_paths, index, "keyframe value " + StoreRefusal(e));
+    }
+  }
+
+  void AddSchedule(PF_ParamIndex index, const Json& spec) {
+    const PF_ParamDef d = m_store.Definition(index);
+    if (!spec.is_object()) Refuse(m_paths, index, "takes a schedule as an object");
+    if (d.param_type == PF_Param_COLOR) Refuse(m_paths, index, "takes no schedule (a colour)");
+    for (const auto& [name, member] : spec.items()) {
+      static const std::set<std::string> kMembers = {"every", "start", "step", "seed",
+                                                     "range", "burst", "value"};
+      if (kMembers.count(name) == 0) {
+        Refuse(m_paths, index,
+               "a schedule has no member \"" + name +
+                   "\" (it takes every, start, step, seed, range, burst, value)");
+      }
+    }
+    auto number = [&](const char* name, double fallback) {
+      if (!spec.contains(name)) return fallback;
+      if (!spec[name].is_number()) {
+        Refuse(m_paths, index,
+               std::string("a schedule's ") + name + " is a number, not " + Describe(spec[name]));
+      }
+      return spec[name].get<double>();
+    };
+    Schedule s;
+    s.index = index;
+    s.spec = spec;
+    s.rest = number("value", NumberOf(d));
+    if (spec.contains("every") && !WholeNumber(spec["every"], 1, 1 << 30, s.every)) {
+      Refuse(
+          m_paths, index,
+          "a schedule's every is a whole number of frames from 1, not " + Describe(spec["every"]));
+    }
+    if (spec.contains("step") == spec.contains("seed")) {
+      Refuse(m_paths, index, "a schedule takes a step (with a start) or a seed to draw from");
+    }
+    if (spec.contains("step")) {
+      s.mode = Schedule::Mode::Step;
+      s.step = number("step", 0);
+      s.start = number("start", s.rest);
+    } else {
+      s.mode = Schedule::Mode::Draw;
+      std::int64_t seed = 0;
+      if (!WholeNumber(spec["seed"], 0, std::numeric_limits<std::int32_t>::max(), seed)) {
+        Refuse(
+            m_paths, index,
+            "a schedule's seed is a whole number 0 to 2147483647, not " + Describe(spec["seed"]));
+      }
+      s.seed = static_cast<std::uint64_t>(seed);
+      std::tie(s.low, s.high) = DefaultDrawRange(d);
+      if (spec.contains("range")) {
+        const Json& r = spec["range"];
+        std::int64_t lo = 0, hi = 0;
+        constexpr std::int64_t kBig = std::int64_t{1} << 40;
+        if (!r.is_array() || r.size() != 2 || !WholeNumber(r[0], -kBig, kBig, lo) ||
+            !WholeNumber(r[1], -kBig, kBig, hi) || lo > hi) {
+          Refuse(m_paths, index,
+                 "a schedule's range is [LOW, HIGH], whole numbers, not " + Describe(r));
+        }
+        s.low = static_cast<double>(lo);
+        s.high = static_cast<double>(hi);
+      }
+    }
+    if (spec.contains("burst")) {
+      const Json& b = spec["burst"];
+      constexpr std::int64_t kMax = std::numeric_limits<A_long>::max();
+      if (!b.is_array() || b.size() != 2 || !WholeNumber(b[0], 0, kMax, s.burstFirst) ||
+          !WholeNumber(b[1], 0, kMax, s.burstLast) || s.burstFirst > s.burstLast) {
+        Refuse(m_paths, index, "a schedule's burst is [FIRST, LAST] frames, not " + Describe(b));
+      }
+      s.burst = true;
+    }
+    // Check the values a schedule starts from now, so a mistake shows before any frame.
+    for (double v : {s.rest, s.mode == Schedule::Mode::Step ? s.start : s.low,
+                     s.mode == Schedule::Mode::Step ? s.start : s.high}) {
+      try {
+        m_store.CheckNumber(index, v);
+      } catch (const headless::ParamError& e) {
+        Refuse(m_paths, index, "schedule value " + StoreRefusal(e));
+      }
+    }
+    // What the schedule took from the parameter is written into it, so a recorded preset does
+    // not depend on the defaults of whichever version reads it.
+    if (!s.spec.contains("value")) s.spec["value"] = s.rest;
+    if (s.mode == Schedule::Mode::Step && !s.spec.contains("start")) s.spec["start"] = s.start;
+    StoreValue(m_store, m_paths, index, Keyframe{0, s.rest, {}, Interpolation::Hold});
+    m_schedules.erase(std::remove_if(m_schedules.begin(), m_schedules.end(),
+                                     [&](const Schedule& o) { return o.index == index; }),
+                      m_schedules.end());
+    m_schedules.push_back(std::move(s));
+  }
+
+  std::string m_source;
+  ParamStore& m_store;
+  ApplyOptions m_options;
+  std::vector<std::string> m_paths;
+  std::vector<Schedule> m_schedules;
+};
+
+std::string FrameText(std::int64_t frame) {
+  return "frame " + std::to_string(frame);
+}
+
+}  // namespace
+
+Preset ParsePreset(const std::string& text, const std::string& source) {
+  Preset preset;
+  preset.source = source;
+  try {
+    preset.document = Json::parse(text);
+  } catch (const nlohmann::json::parse_error& e) {
+    // The parser reports the byte it stopped at (1-based); people want a line and a column.
+    const std::size_t at = std::min<std::size_t>(e.byte == 0 ? 0 : e.byte - 1, text.size());
+    const std::size_t lineStart = text.rfind('\n', at == 0 ? 0 : at - 1);
+    const long line = 1 + std::count(text.begin(), text.begin() + static_cast<long>(at), '\n');
+    const std::size_t column =
+        at - (lineStart == std::string::npos || at == 0 ? 0 : lineStart + 1) + 1;
+    std::string why = e.what();
+    // Keep the parser's reason, not its own position or exception id.
+    if (const auto colon = why.find(": "); colon != std::string::npos) why = why.substr(colon + 2);
+    throw CliError(source + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " + why,
+                   2);
+  }
+  const Json& doc = preset.document;
+  if (!doc.is_object()) Fail(source, "a preset is a JSON object with \"parameters\"");
+  for (const auto& [name, member] : doc.items()) {
+    static const std::set<std::string> kMembers = {"program", "effect", "fps",
+                                                   "time",    "render", "parameters"};
+    if (kMembers.count(name) == 0) {
+      Fail(source, "unknown member \"" + name +
+                       "\" (a preset has program, effect, fps, time, render, parameters)");
+    }
+  }
+  if (doc.contains("parameters") && !doc["parameters"].is_object() &&
+      !doc["parameters"].is_array()) {
+    Fail(source, "\"parameters\" is an object of PATH: VALUE or a list as `params --json` writes");
+  }
+  if (doc.contains("fps")) PresetRate(preset);
+  if (doc.contains("time")) PresetTime(preset);
+  if (doc.contains("render")) PresetRender(preset);
+  return preset;
+}
+
+Preset LoadPreset(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw CliError("cannot read preset '" + path + "': no such file", 2);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) throw CliError("cannot read preset '" + path + "'", 2);
+  return ParsePreset(text, path);
+}
+
+std::optional<Rate> PresetRate(const Preset& preset) {
+  if (!preset.document.contains("fps")) return std::nullopt;
+  const Json& fps = preset.document["fps"];
+  const std::string text = fps.is_string() ? fps.get<std::string>() : fps.dump();
+  return ParseRate(text, preset.source + ": \"fps\"");
+}
+
+std::optional<FrameTime> PresetTime(const Preset& preset) {
+  if (!preset.document.contains("time")) return std::nullopt;
+  const Json& t = preset.document["time"];
+  FrameTime time;
+  std::int64_t v[4];
+  constexpr std::int64_t kMax = std::numeric_limits<A_long>::max();
+  if (!t.is_object() || !t.contains("time") || !t.contains("time_step") ||
+      !t.contains("time_scale") || !t.contains("frame") || !WholeNumber(t["time"], 0, kMax, v[0]) ||
+      !WholeNumber(t["time_step"], 1, kMax, v[1]) ||
+      !WholeNumber(t["time_scale"], 1, std::numeric_limits<A_u_long>::max(), v[2]) ||
+      !WholeNumber(t["frame"], 0, kMax, v[3])) {
+    Fail(preset.source,
+         "\"time\" records {\"frame\", \"seconds\", \"time\", \"time_step\", \"time_scale\"}");
+  }
+  time.time = static_cast<A_long>(v[0]);
+  time.timeStep = static_cast<A_long>(v[1]);
+  time.timeScale = static_cast<A_u_long>(v[2]);
+  time.frame = v[3];
+  return time;
+}
+
+RecordedRender PresetRender(const Preset& preset) {
+  RecordedRender r;
+  if (!preset.document.contains("render")) return r;
+  const Json& j = preset.document["render"];
+  std::int64_t depth = 0;
+  const bool ok = j.is_object() &&
+                  (!j.contains("depth") || (WholeNumber(j["depth"], 8, 32, depth) &&
+                                            (depth == 8 || depth == 16 || depth == 32))) &&
+                  (!j.contains("downsample_x") || j["downsample_x"].is_string()) &&
+                  (!j.contains("downsample_y") || j["downsample_y"].is_string());
+  if (!ok) Fail(preset.source, "\"render\" records depth 8, 16 or 32 and downsampling \"N/D\"");
+  if (j.contains("depth")) r.depth = static_cast<int>(depth);
+  if (j.contains("downsample_x")) r.downsampleX = j["downsample_x"];
+  if (j.contains("downsample_y")) r.downsampleY = j["downsample_y"];
+  return r;
+}
+
+std::uint64_t ScheduleHash(std::uint64_t seed, std::uint64_t period) {
+  std::uint64_t z = (seed << 32) + period + 0x9E3779B97F4A7C15ull;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  return z ^ (z >> 31);
+}
+
+double Schedule::ValueAt(std::int64_t frame) const {
+  if (burst && (frame < burstFirst || frame > burstLast)) return rest;
+  const std::int64_t from = burst ? burstFirst : 0;
+  const std::int64_t offset = frame - from;
+  // Floor division, so frames before the origin (none in practice) still count whole periods.
+  const std::int64_t period = (offset >= 0 ? offset : offset - every + 1) / every;
+  if (mode == Mode::Step) return start + step * static_cast<double>(period);
+  const auto span = static_cast<std::uint64_t>(high - low) + 1;
+  return low + static_cast<double>(ScheduleHash(seed, static_cast<std::uint64_t>(period)) % span);
+}
+
+std::vector<Schedule> ApplyPreset(const Preset& preset, ParamStore& store,
+                                  const ApplyOptions& options) {
+  const Json& doc = preset.document;
+  if (doc.contains("effect") && !options.matchName.empty()) {
+    const Json& effect = doc["effect"];
+    if (effect.is_object() && effect.contains("match_name") &&
+        effect["match_name"] != options.matchName) {
+      Fail(preset.source, "the preset is for effect " + Describe(effect["match_name"]) +
+                              ", not \"" + options.matchName + "\"");
+    }
+  }
+  Applier applier(preset, store, options);
+  if (!doc.contains("parameters")) return {};
+  const Json& params = doc["parameters"];
+  if (params.is_object()) {
+    for (const auto& [key, spec] : params.items()) applier.Entry(key, spec, "");
+    return applier.TakeSchedules();
+  }
+  for (const Json& entry : params) {
+    if (!entry.is_object() || !(entry.contains("path") || entry.contains("index"))) {
+      Fail(preset.source,
+           "each listed parameter names a \"path\" or an \"index\", not " + Describe(entry));
+    }
+    // A listing's group rows carry no value.
+    if (entry.contains("kind") &&
+        (entry["kind"] == "group start" || entry["kind"] == "group end")) {
+      continue;
+    }
+    const std::string indexKey = entry.contains("index") ? entry["index"].dump() : "";
+    const std::string key = entry.contains("path") && entry["path"].is_string()
+                                ? entry["path"].get<std::string>()
+                                : indexKey;
+    applier.Entry(key, entry, indexKey);
+  }
+  return applier.TakeSchedules();
+}
+
+void ExpandSchedules(const std::vector<Schedule>& schedules, ParamStore& store, const Rate& rate,
+                     std::int64_t first, std::int64_t last) {
+  const auto paths = GroupPaths(store);
+  for (const Schedule& s : schedules) {
+    std::vector<Keyframe> keys;
+    for (std::int64_t f = first; f <= last; ++f) {
+      const double v = s.ValueAt(f);
+      if (!keys.empty() && keys.back().number == v) continue;
+      Keyframe key;
+      key.seconds = SecondsOfFrame(f, rate);
+      key.number = v;
+      key.interpolation = Interpolation::Hold;
+      keys.push_back(key);
+      // Check each new value as it comes, so the message names the frame.
+      try {
+        store.CheckNumber(s.index, v);
+      } catch (const headless::ParamError& e) {
+        Refuse(paths, s.index,
+               "its schedule reaches a value it does not take at " + FrameText(f) + ": " +
+                   StoreRefusal(e));
+      }
+    }
+    store.SetKeyframes(s.index, std::move(keys));
+  }
+}
+
+Json KeyframesToJson(const PF_ParamDef& def, const std::vector<Keyframe>& keys) {
+  Json list = Json::array();
+  for (const Keyframe& k : keys) {
+    Json key;
+    key["time"] = k.seconds;
+    key["value"] = ValueOfKey(def, k);
+    key["interpolation"] = k.interpolation == Interpolation::Hold ? "hold" : "linear";
+    list.push_back(key);
+  }
+  return list;
+}
+
+Json WritePreset(const ParamStore& store, const PresetHeader& header,
+                 const std::vector<Schedule>& schedules) {
+  Json doc;
+  doc["program"] = std::string("jitterforge ") + JF_VERSION;
+  if (!header.matchName.empty()) {
+    doc["effect"] = {{"name", header.effectName}, {"match_name", header.matchName}};
+  }
+  if (header.rate) doc["fps"] = RateText(*header.rate);
+  if (header.time) {
+    const FrameTime& t = *header.time;
+    doc["time"] = {{"frame", t.frame},
+                   {"seconds", static_cast<double>(t.time) / t.timeScale},
+                   {"time", t.time},
+                   {"time_step", t.timeStep},
+                   {"time_scale", t.timeScale}};
+  }
+  if (!header.render.is_null()) doc["render"] = header.render;
+  const auto paths = GroupPaths(store);
+  std::map<std::string, int> uses;
+  for (const auto& p : paths) ++uses[p];
+  Json params = Json::object();
+  for (A_long i = 1; i < store.Count(); ++i) {
+    const PF_ParamDef d = store.Definition(i);
+    if (IsGroupRow(d)) continue;
+    const std::string key = uses[paths[i]] == 1 ? paths[i] : std::to_string(i);
+    const auto schedule = std::find_if(schedules.begin(), schedules.end(),
+                                       [&](const Schedule& s) { return s.index == i; });
+    if (schedule != schedules.end()) {
+      params[key] = {{"schedule", schedule->spec}};
+    } else if (auto keys = store.Keyframes(i); !keys.empty()) {
+      params[key] = {{"keyframes", KeyframesToJson(d, keys)}};
+    } else {
+      params[key] = ValueToJson(d);
+    }
+  }
+  doc["parameters"] = params;
+  return doc;
+}
+
+}  // namespace jf::cli

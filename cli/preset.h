@@ -1,0 +1,104 @@
+// Presets: parameter settings kept in JSON, by group path or index, each a constant value,
+// keyframes or a seed schedule. Any host of the module can apply one to its parameter store.
+#pragma once
+
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/timing.h"
+#include "headless/params.h"
+
+namespace jf::cli {
+
+/// A preset as read, not yet resolved against any effect's parameters.
+struct Preset {
+  nlohmann::ordered_json document;
+  std::string source;  // the file name, for messages
+};
+
+/// Parses a preset. Throws CliError (status 2): "SOURCE:LINE:COLUMN: ..." for malformed JSON,
+/// "SOURCE: ..." for a document that is not a preset.
+Preset ParsePreset(const std::string& text, const std::string& source = "preset");
+/// Reads and parses a preset file; throws CliError (status 2) naming the file.
+Preset LoadPreset(const std::string& path);
+
+/// The frame rate the preset gives ("fps"), if any.
+std::optional<Rate> PresetRate(const Preset& preset);
+/// The frame time a rendered image's preset records ("time"), if any.
+std::optional<FrameTime> PresetTime(const Preset& preset);
+/// The render settings a rendered image's preset records ("render"): depth and downsampling.
+struct RecordedRender {
+  std::optional<int> depth;
+  std::string downsampleX;  // "N/D", empty when not recorded
+  std::string downsampleY;
+};
+RecordedRender PresetRender(const Preset& preset);
+
+/// A schedule for a number parameter, most often a random seed: every `every` frames (counted
+/// from the burst's first frame, else from frame 0) it steps by `step` from `start`, or jumps to
+/// low + ScheduleHash(seed, period) mod (high − low + 1). Outside an optional burst window the
+/// parameter holds `rest`. A pure function of the frame number.
+struct Schedule {
+  enum class Mode { Step, Draw };
+  PF_ParamIndex index = 0;
+  Mode mode = Mode::Step;
+  std::int64_t every = 1;
+  double start = 0;
+  double step = 0;
+  std::uint64_t seed = 0;
+  double low = 0;
+  double high = 0;
+  bool burst = false;
+  std::int64_t burstFirst = 0;
+  std::int64_t burstLast = 0;
+  double rest = 0;
+  nlohmann::ordered_json spec;  // as the preset wrote it
+
+  double ValueAt(std::int64_t frame) const;
+};
+
+/// SplitMix64's output function (Steele, Lea and Flood, "Fast splittable pseudorandom number
+/// generators", 2014) applied to (seed << 32) + period: the draws of seed schedules.
+std::uint64_t ScheduleHash(std::uint64_t seed, std::uint64_t period);
+
+struct ApplyOptions {
+  Rate rate;              // turns keyframes and schedules given in frames into seconds
+  std::string matchName;  // the effect's match name; a preset for another effect is refused
+};
+
+/// Resolves every setting of the preset against the store and stores values and keyframes.
+/// Returns the schedules, which ExpandSchedules turns into keyframes for the frames wanted.
+/// Throws CliError (status 2) naming the source and the parameter for anything unknown,
+/// malformed or out of range; the store may then hold part of the preset.
+std::vector<Schedule> ApplyPreset(const Preset& preset, headless::ParamStore& store,
+                                  const ApplyOptions& options);
+
+/// Gives each scheduled parameter hold keyframes on frames first to last (the first frame and
+/// every frame where the value changes). Throws CliError (status 2) when a schedule leaves the
+/// parameter's valid range over those frames.
+void ExpandSchedules(const std::vector<Schedule>& schedules, headless::ParamStore& store,
+                     const Rate& rate, std::int64_t first, std::int64_t last);
+
+/// What a written preset records besides the parameters.
+struct PresetHeader {
+  std::string effectName;
+  std::string matchName;
+  std::optional<Rate> rate;
+  std::optional<FrameTime> time;
+  nlohmann::ordered_json render;  // null: not written
+};
+
+/// Every value parameter of the store by group path (by index where a path is not unique): its
+/// value, its keyframes, or its schedule where schedules name it. ApplyPreset reads it back to
+/// the same values.
+nlohmann::ordered_json WritePreset(const headless::ParamStore& store, const PresetHeader& header,
+                                   const std::vector<Schedule>& schedules = {});
+
+/// A parameter's keyframes as a preset writes them.
+nlohmann::ordered_json KeyframesToJson(const PF_ParamDef& def,
+                                       const std::vector<headless::Keyframe>& keys);
+
+}  // namespace jf::cli
