@@ -78,17 +78,17 @@ HostImage ReadImage(const std::string& path, int depth) {
     if (!fs::exists(path)) why = "no such file";
     throw CliError("cannot read '" + path + "': " + (why.empty() ? "unknown format" : why), 2);
   }
-  const OIIO::ImageSpec& spec = in->spec();
-  const int channels = spec.nchannels;
-  if (channels < 1 || spec.width <= 0 || spec.height <= 0 || spec.depth > 1) {
+  const OIIO::ImageSpec& imageSpec = in->spec();
+  const int channels = imageSpec.nchannels;
+  if (channels < 1 || imageSpec.width <= 0 || imageSpec.height <= 0 || imageSpec.depth > 1) {
     throw CliError("cannot read '" + path + "': not a 2D image with 1 to 4 channels", 2);
   }
-  if (spec.width > 30000 || spec.height > 30000) {
+  if (imageSpec.width > 30000 || imageSpec.height > 30000) {
     throw CliError("cannot read '" + path + "': larger than 30000 pixels on a side", 2);
   }
   HostImage image;
-  image.width = spec.width;
-  image.height = spec.height;
+  image.width = imageSpec.width;
+  image.height = imageSpec.height;
   image.depth = depth;
   image.data.resize(image.RowBytes() * image.height);
   const int used = std::min(channels, 4);
@@ -144,16 +144,16 @@ void WriteImage(const std::string& path, const HostImage& image,
 
   auto out = OIIO::ImageOutput::create(temp.string());
   if (!out) throw CliError("cannot write '" + path + "': no image format for its extension", 2);
-  OIIO::ImageSpec spec(image.width, image.height, 4, ChannelType(image.depth));
-  spec.attribute("oiio:UnassociatedAlpha", 1);
-  for (const auto& [key, value] : metadata) spec.attribute(key, value);
+  OIIO::ImageSpec imageSpec(image.width, image.height, 4, ChannelType(image.depth));
+  imageSpec.attribute("oiio:UnassociatedAlpha", 1);
+  for (const auto& [key, value] : metadata) imageSpec.attribute(key, value);
 
   auto fail = [&](const std::string& why) {
     std::error_code ignored;
     fs::remove(temp, ignored);
     throw CliError("cannot write '" + path + "': " + why, 1);
   };
-  if (!out->open(temp.string(), spec)) fail(out->geterror());
+  if (!out->open(temp.string(), imageSpec)) fail(out->geterror());
   bool ok;
   if (image.depth == 8) {
     ok = out->write_image(TypeDesc::UINT8, ToFile<std::uint8_t>(image).data());

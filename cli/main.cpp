@@ -84,7 +84,7 @@ int Params(const jf::cli::SessionOptions& options, const jf::cli::LookOptions& l
         param["keyframes"] = jf::cli::KeyframesToJson(def, keys);
       }
       for (const auto& schedule : look.schedules) {
-        if (schedule.index == i) param["schedule"] = schedule.spec;
+        if (schedule.index == i) param["schedule"] = schedule.source;
       }
       out["parameters"].push_back(param);
     }

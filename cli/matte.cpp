@@ -47,19 +47,19 @@ std::vector<float> ReadMatte(const std::string& path, MatteChannel channel, bool
     const std::string why = std::filesystem::exists(path) ? OIIO::geterror() : "no such file";
     throw CliError("cannot read matte '" + path + "': " + why, 2);
   }
-  const OIIO::ImageSpec& spec = in->spec();
-  if (spec.width != width || spec.height != height) {
-    throw CliError("matte '" + path + "' is " + std::to_string(spec.width) + "x" +
-                       std::to_string(spec.height) + ", the frame " + std::to_string(width) + "x" +
+  const OIIO::ImageSpec& imageSpec = in->spec();
+  if (imageSpec.width != width || imageSpec.height != height) {
+    throw CliError("matte '" + path + "' is " + std::to_string(imageSpec.width) + "x" +
+                       std::to_string(imageSpec.height) + ", the frame " + std::to_string(width) + "x" +
                        std::to_string(height),
                    2);
   }
-  const int channels = std::min(spec.nchannels, 4);
+  const int channels = std::min(imageSpec.nchannels, 4);
   std::vector<float> pixels(static_cast<std::size_t>(width) * height * channels);
   if (!in->read_image(0, 0, 0, channels, OIIO::TypeDesc::FLOAT, pixels.data())) {
     throw CliError("cannot read matte '" + path + "': " + in->geterror(), 2);
   }
-  int alpha = spec.alpha_channel < channels ? spec.alpha_channel : -1;
+  int alpha = imageSpec.alpha_channel < channels ? imageSpec.alpha_channel : -1;
   if (alpha < 0 && (channels == 2 || channels == 4)) alpha = channels - 1;
   if (channel == MatteChannel::Auto)
     channel = alpha >= 0 ? MatteChannel::Alpha : MatteChannel::Luma;

@@ -135,7 +135,7 @@ class Applier {
     }
   }
 
-  void Entry(const std::string& key, const Json& spec, const std::string& indexKey) {
+  void Entry(const std::string& key, const Json& setting, const std::string& indexKey) {
     PF_ParamIndex index = 0;
     Named([&] {
       index = ResolveKey(m_store, m_paths, key);
@@ -149,34 +149,34 @@ class Applier {
         }
       }
     });
-    Named([&] { Set(index, spec); });
+    Named([&] { Set(index, setting); });
   }
 
   std::vector<Schedule> TakeSchedules() { return std::move(m_schedules); }
 
  private:
-  void Set(PF_ParamIndex index, const Json& spec) {
-    if (!spec.is_object()) {
-      StoreValue(m_store, m_paths, index, ValueFromJson(m_store, m_paths, index, spec));
+  void Set(PF_ParamIndex index, const Json& setting) {
+    if (!setting.is_object()) {
+      StoreValue(m_store, m_paths, index, ValueFromJson(m_store, m_paths, index, setting));
       return;
     }
-    for (const auto& [name, member] : spec.items()) {
+    for (const auto& [name, member] : setting.items()) {
       if (name != "value" && name != "keyframes" && name != "schedule" &&
           kDescriptive.count(name) == 0) {
         Refuse(m_paths, index,
                "has no setting \"" + name + "\" (a parameter takes value, keyframes or schedule)");
       }
     }
-    if (spec.contains("keyframes") && spec.contains("schedule")) {
+    if (setting.contains("keyframes") && setting.contains("schedule")) {
       Refuse(m_paths, index, "takes keyframes or a schedule, not both");
     }
     // A listing gives the value alongside keyframes or a schedule; they win.
-    if (spec.contains("keyframes")) {
-      SetKeyframes(index, spec["keyframes"]);
-    } else if (spec.contains("schedule")) {
-      AddSchedule(index, spec["schedule"]);
-    } else if (spec.contains("value")) {
-      StoreValue(m_store, m_paths, index, ValueFromJson(m_store, m_paths, index, spec["value"]));
+    if (setting.contains("keyframes")) {
+      SetKeyframes(index, setting["keyframes"]);
+    } else if (setting.contains("schedule")) {
+      AddSchedule(index, setting["schedule"]);
+    } else if (setting.contains("value")) {
+      StoreValue(m_store, m_paths, index, ValueFromJson(m_store, m_paths, index, setting["value"]));
     } else {
       Refuse(m_paths, index, "is given no value, keyframes or schedule");
     }
@@ -235,11 +235,11 @@ class Applier {
     }
   }
 
-  void AddSchedule(PF_ParamIndex index, const Json& spec) {
+  void AddSchedule(PF_ParamIndex index, const Json& setting) {
     const PF_ParamDef d = m_store.Definition(index);
-    if (!spec.is_object()) Refuse(m_paths, index, "takes a schedule as an object");
+    if (!setting.is_object()) Refuse(m_paths, index, "takes a schedule as an object");
     if (d.param_type == PF_Param_COLOR) Refuse(m_paths, index, "takes no schedule (a colour)");
-    for (const auto& [name, member] : spec.items()) {
+    for (const auto& [name, member] : setting.items()) {
       static const std::set<std::string> kMembers = {"every", "start", "step", "seed",
                                                      "range", "burst", "value"};
       if (kMembers.count(name) == 0) {
@@ -249,41 +249,41 @@ class Applier {
       }
     }
     auto number = [&](const char* name, double fallback) {
-      if (!spec.contains(name)) return fallback;
-      if (!spec[name].is_number()) {
+      if (!setting.contains(name)) return fallback;
+      if (!setting[name].is_number()) {
         Refuse(m_paths, index,
-               std::string("a schedule's ") + name + " is a number, not " + Describe(spec[name]));
+               std::string("a schedule's ") + name + " is a number, not " + Describe(setting[name]));
       }
-      return spec[name].get<double>();
+      return setting[name].get<double>();
     };
     Schedule s;
     s.index = index;
-    s.spec = spec;
+    s.source = setting;
     s.rest = number("value", NumberOf(d));
-    if (spec.contains("every") && !WholeNumber(spec["every"], 1, 1 << 30, s.every)) {
+    if (setting.contains("every") && !WholeNumber(setting["every"], 1, 1 << 30, s.every)) {
       Refuse(
           m_paths, index,
-          "a schedule's every is a whole number of frames from 1, not " + Describe(spec["every"]));
+          "a schedule's every is a whole number of frames from 1, not " + Describe(setting["every"]));
     }
-    if (spec.contains("step") == spec.contains("seed")) {
+    if (setting.contains("step") == setting.contains("seed")) {
       Refuse(m_paths, index, "a schedule takes a step (with a start) or a seed to draw from");
     }
-    if (spec.contains("step")) {
+    if (setting.contains("step")) {
       s.mode = Schedule::Mode::Step;
       s.step = number("step", 0);
       s.start = number("start", s.rest);
     } else {
       s.mode = Schedule::Mode::Draw;
       std::int64_t seed = 0;
-      if (!WholeNumber(spec["seed"], 0, std::numeric_limits<std::int32_t>::max(), seed)) {
+      if (!WholeNumber(setting["seed"], 0, std::numeric_limits<std::int32_t>::max(), seed)) {
         Refuse(
             m_paths, index,
-            "a schedule's seed is a whole number 0 to 2147483647, not " + Describe(spec["seed"]));
+            "a schedule's seed is a whole number 0 to 2147483647, not " + Describe(setting["seed"]));
       }
       s.seed = static_cast<std::uint64_t>(seed);
       std::tie(s.low, s.high) = DefaultDrawRange(d);
-      if (spec.contains("range")) {
-        const Json& r = spec["range"];
+      if (setting.contains("range")) {
+        const Json& r = setting["range"];
         std::int64_t lo = 0, hi = 0;
         constexpr std::int64_t kBig = std::int64_t{1} << 40;
         if (!r.is_array() || r.size() != 2 || !WholeNumber(r[0], -kBig, kBig, lo) ||
@@ -295,8 +295,8 @@ class Applier {
         s.high = static_cast<double>(hi);
       }
     }
-    if (spec.contains("burst")) {
-      const Json& b = spec["burst"];
+    if (setting.contains("burst")) {
+      const Json& b = setting["burst"];
       constexpr std::int64_t kMax = std::numeric_limits<A_long>::max();
       if (!b.is_array() || b.size() != 2 || !WholeNumber(b[0], 0, kMax, s.burstFirst) ||
           !WholeNumber(b[1], 0, kMax, s.burstLast) || s.burstFirst > s.burstLast) {
@@ -315,8 +315,8 @@ class Applier {
     }
     // What the schedule took from the parameter is written into it, so a recorded preset does
     // not depend on the defaults of whichever version reads it.
-    if (!s.spec.contains("value")) s.spec["value"] = s.rest;
-    if (s.mode == Schedule::Mode::Step && !s.spec.contains("start")) s.spec["start"] = s.start;
+    if (!s.source.contains("value")) s.source["value"] = s.rest;
+    if (s.mode == Schedule::Mode::Step && !s.source.contains("start")) s.source["start"] = s.start;
     StoreValue(m_store, m_paths, index, Keyframe{0, s.rest, {}, Interpolation::Hold});
     m_schedules.erase(std::remove_if(m_schedules.begin(), m_schedules.end(),
                                      [&](const Schedule& o) { return o.index == index; }),
@@ -461,7 +461,7 @@ std::vector<Schedule> ApplyPreset(const Preset& preset, ParamStore& store,
   if (!doc.contains("parameters")) return {};
   const Json& params = doc["parameters"];
   if (params.is_object()) {
-    for (const auto& [key, spec] : params.items()) applier.Entry(key, spec, "");
+    for (const auto& [key, setting] : params.items()) applier.Entry(key, setting, "");
     return applier.TakeSchedules();
   }
   for (const Json& entry : params) {
@@ -549,7 +549,7 @@ Json WritePreset(const ParamStore& store, const PresetHeader& header,
     const auto schedule = std::find_if(schedules.begin(), schedules.end(),
                                        [&](const Schedule& s) { return s.index == i; });
     if (schedule != schedules.end()) {
-      params[key] = {{"schedule", schedule->spec}};
+      params[key] = {{"schedule", schedule->source}};
     } else if (auto keys = store.Keyframes(i); !keys.empty()) {
       params[key] = {{"keyframes", KeyframesToJson(d, keys)}};
     } else {

@@ -55,7 +55,7 @@ struct Schedule {
   std::int64_t burstFirst = 0;
   std::int64_t burstLast = 0;
   double rest = 0;
-  nlohmann::ordered_json spec;  // as the preset wrote it
+  nlohmann::ordered_json source;  // as the preset wrote it
 
   double ValueAt(std::int64_t frame) const;
 };

@@ -111,12 +111,12 @@ TEST_F(Stream, AMatteKeepsTheOriginalWhereItIsBlack) {
   // Opaque, white on the left half, black on the right: read as luma, since it has no alpha.
   {
     auto out = OIIO::ImageOutput::create(Path("matte.png"));
-    OIIO::ImageSpec spec(32, 16, 3, OIIO::TypeDesc::UINT8);
+    OIIO::ImageSpec imageSpec(32, 16, 3, OIIO::TypeDesc::UINT8);
     std::vector<std::uint8_t> rgb(32 * 16 * 3);
     for (int y = 0; y < 16; ++y) {
       for (int x = 0; x < 16; ++x) std::memset(&rgb[(y * 32 + x) * 3], 255, 3);
     }
-    ASSERT_TRUE(out->open(Path("matte.png"), spec));
+    ASSERT_TRUE(out->open(Path("matte.png"), imageSpec));
     ASSERT_TRUE(out->write_image(OIIO::TypeDesc::UINT8, rgb.data()));
     out->close();
   }
