@@ -50,8 +50,8 @@ std::vector<float> ReadMatte(const std::string& path, MatteChannel channel, bool
   const OIIO::ImageSpec& imageSpec = in->spec();
   if (imageSpec.width != width || imageSpec.height != height) {
     throw CliError("matte '" + path + "' is " + std::to_string(imageSpec.width) + "x" +
-                       std::to_string(imageSpec.height) + ", the frame " + std::to_string(width) + "x" +
-                       std::to_string(height),
+                       std::to_string(imageSpec.height) + ", the frame " + std::to_string(width) +
+                       "x" + std::to_string(height),
                    2);
   }
   const int channels = std::min(imageSpec.nchannels, 4);

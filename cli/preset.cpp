@@ -251,8 +251,9 @@ class Applier {
     auto number = [&](const char* name, double fallback) {
       if (!setting.contains(name)) return fallback;
       if (!setting[name].is_number()) {
-        Refuse(m_paths, index,
-               std::string("a schedule's ") + name + " is a number, not " + Describe(setting[name]));
+        Refuse(
+            m_paths, index,
+            std::string("a schedule's ") + name + " is a number, not " + Describe(setting[name]));
       }
       return setting[name].get<double>();
     };
@@ -261,9 +262,9 @@ class Applier {
     s.source = setting;
     s.rest = number("value", NumberOf(d));
     if (setting.contains("every") && !WholeNumber(setting["every"], 1, 1 << 30, s.every)) {
-      Refuse(
-          m_paths, index,
-          "a schedule's every is a whole number of frames from 1, not " + Describe(setting["every"]));
+      Refuse(m_paths, index,
+             "a schedule's every is a whole number of frames from 1, not " +
+                 Describe(setting["every"]));
     }
     if (setting.contains("step") == setting.contains("seed")) {
       Refuse(m_paths, index, "a schedule takes a step (with a start) or a seed to draw from");
@@ -276,9 +277,9 @@ class Applier {
       s.mode = Schedule::Mode::Draw;
       std::int64_t seed = 0;
       if (!WholeNumber(setting["seed"], 0, std::numeric_limits<std::int32_t>::max(), seed)) {
-        Refuse(
-            m_paths, index,
-            "a schedule's seed is a whole number 0 to 2147483647, not " + Describe(setting["seed"]));
+        Refuse(m_paths, index,
+               "a schedule's seed is a whole number 0 to 2147483647, not " +
+                   Describe(setting["seed"]));
       }
       s.seed = static_cast<std::uint64_t>(seed);
       std::tie(s.low, s.high) = DefaultDrawRange(d);

@@ -8,7 +8,7 @@ job=${1:-demo}
 jobs=$(nproc 2>/dev/null || echo 2)
 
 packages=(cmake ninja-build g++ pkg-config libtbb-dev libopenimageio-dev openimageio-tools ffmpeg melt frei0r-plugins-dev
-          libcli11-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev)
+          libcli11-dev nlohmann-json3-dev clang-format libgtest-dev libgmock-dev libbenchmark-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -37,6 +37,8 @@ case "$job" in
     echo "Rendered the built-in sample through the effect: out/sample.png"
     ;;
   test)
+    # Formatting first: it takes a second and says exactly what to mend.
+    git ls-files '*.cpp' '*.h' ':!sdk/' | xargs clang-format --dry-run -Werror
     build build/release -DCMAKE_BUILD_TYPE=Release -DJITTERFORGE_TESTS=ON
     ctest --test-dir build/release --output-on-failure -j "$jobs"
     # The same suite once more under AddressSanitizer and UndefinedBehaviorSanitizer.

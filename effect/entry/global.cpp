@@ -46,7 +46,7 @@ PF_Err GlobalSetup(PF_InData* in, PF_OutData* out) {
   PF_Err err = PF_Err_NONE;
   if (in->appl_id != kPremiereApplId) {
     err = suites.UtilitySuite()->AEGP_RegisterWithAEGP(nullptr, LookUpString(StrId{1}),
-                                                        &block->pluginId);
+                                                       &block->pluginId);
   }
   if (err == PF_Err_NONE) out->global_data = handle.Detach();
   return err;

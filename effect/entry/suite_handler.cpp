@@ -28,7 +28,9 @@ constexpr SuiteName kSuiteNames[] = {
     {kAEGPEffectSuite, kAEGPEffectSuiteVersion2},
 };
 
-[[noreturn]] void ThrowSuiteError() { throw static_cast<PF_Err>(PF_Err_BAD_CALLBACK_PARAM); }
+[[noreturn]] void ThrowSuiteError() {
+  throw static_cast<PF_Err>(PF_Err_BAD_CALLBACK_PARAM);
+}
 
 }  // namespace
 

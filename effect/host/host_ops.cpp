@@ -10,8 +10,8 @@ PF_Err CopyExtent(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst) {
 }
 
 PF_Err ScopedWorld::Create(A_long width, A_long height, PF_PixelFormat format, bool clear) {
-  PF_Err err = m_suites.WorldSuite()->PF_NewWorld(m_effectRef, width, height, clear ? 1 : 0,
-                                                  format, &m_world);
+  PF_Err err = m_suites.WorldSuite()->PF_NewWorld(m_effectRef, width, height, clear ? 1 : 0, format,
+                                                  &m_world);
   m_created = err == PF_Err_NONE;
   return err;
 }

@@ -25,6 +25,8 @@ inline double DownsampleFactor(const PF_RationalScale& scale) {
 }
 
 /// A draw as a percentage 0 … 99.
-inline A_long Percent(A_long draw) { return draw % 100; }
+inline A_long Percent(A_long draw) {
+  return draw % 100;
+}
 
 }  // namespace jf

@@ -10,7 +10,9 @@ inline PF_LRect MakeRect(A_long left, A_long top, A_long right, A_long bottom) {
 }
 
 /// Empty when it covers no pixel.
-inline bool IsEmpty(const PF_LRect& r) { return r.left >= r.right || r.top >= r.bottom; }
+inline bool IsEmpty(const PF_LRect& r) {
+  return r.left >= r.right || r.top >= r.bottom;
+}
 
 /// An empty destination becomes a copy of the source (even an empty one); an empty source leaves
 /// the destination alone; otherwise the destination grows to the bounding box of both.

@@ -8,7 +8,9 @@ namespace {
 thread_local std::uint32_t t_state = 1;
 }
 
-void SeededRandom::Seed(A_long seed) { t_state = static_cast<std::uint32_t>(seed); }
+void SeededRandom::Seed(A_long seed) {
+  t_state = static_cast<std::uint32_t>(seed);
+}
 
 A_long SeededRandom::Next() {
   t_state = t_state * 214013u + 2531011u;

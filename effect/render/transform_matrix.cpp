@@ -13,7 +13,8 @@ void PostMultiply(const PF_FloatMatrix& m, PF_FloatMatrix& n) {
   PF_FloatMatrix r;
   for (int i = 0; i < 3; ++i) {
     for (int j = 0; j < 3; ++j) {
-      r.mat[i][j] = n.mat[i][0] * m.mat[0][j] + n.mat[i][1] * m.mat[1][j] + n.mat[i][2] * m.mat[2][j];
+      r.mat[i][j] =
+          n.mat[i][0] * m.mat[0][j] + n.mat[i][1] * m.mat[1][j] + n.mat[i][2] * m.mat[2][j];
     }
   }
   n = r;

@@ -14,9 +14,11 @@ namespace {
 
 /// Reads everything but the block count, in the order the stage lists them.
 void ReadLayoutSettings(PF_InData* in, BasicBlocksSettings& s, PF_Err& err, PF_Err& checkinErr) {
-  s.maxHorizontalOffset = ReadFloatSliderInt(in, ParamId::BasicBlocksMaxHorizontalOffset, err, checkinErr);
+  s.maxHorizontalOffset =
+      ReadFloatSliderInt(in, ParamId::BasicBlocksMaxHorizontalOffset, err, checkinErr);
   if (err != PF_Err_NONE) return;
-  s.maxVerticalOffset = ReadFloatSliderInt(in, ParamId::BasicBlocksMaxVerticalOffset, err, checkinErr);
+  s.maxVerticalOffset =
+      ReadFloatSliderInt(in, ParamId::BasicBlocksMaxVerticalOffset, err, checkinErr);
   if (err != PF_Err_NONE) return;
   s.positionSeed = ReadFloatSliderInt(in, ParamId::BasicBlocksPositionSeed, err, checkinErr);
   if (err != PF_Err_NONE) return;
@@ -129,7 +131,8 @@ PF_Err RenderBasicBlocks(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst
   }
 
   if (err = CopyExtent(in, src, dst); err != PF_Err_NONE) return err;
-  if (err = BlendComposite(in, layer.World(), dst, settings.blendMode, extent); err != PF_Err_NONE) {
+  if (err = BlendComposite(in, layer.World(), dst, settings.blendMode, extent);
+      err != PF_Err_NONE) {
     return err;
   }
   return layer.Dispose();

@@ -6,7 +6,9 @@
 namespace jf {
 namespace {
 
-constexpr PF_TransferMode Mode(BlendMode m) { return ToTransferMode(static_cast<A_long>(m)); }
+constexpr PF_TransferMode Mode(BlendMode m) {
+  return ToTransferMode(static_cast<A_long>(m));
+}
 
 // The popup order is the host's numbering; these pin every item to the host's named mode.
 static_assert(Mode(BlendMode::Copy) == PF_Xfer_COPY);

@@ -162,11 +162,11 @@ A_long Partition(const SortJob& job, A_long y, A_long lo, A_long hi, A_long step
 
 /// Spreads every sample of the band's row over its cw × ch block of O.
 template <typename PixelT>
-void ReplicateBlocks(const SortJob& job, std::int64_t firstRow, std::int64_t sampleRow,
-                     A_long step, A_long half) {
+void ReplicateBlocks(const SortJob& job, std::int64_t firstRow, std::int64_t sampleRow, A_long step,
+                     A_long half) {
   const PF_LRect sortedRect = PixelRect(*job.sorted);
-  const std::int64_t rowEnd = std::min<std::int64_t>(firstRow + job.spacing.across,
-                                                     sortedRect.bottom);
+  const std::int64_t rowEnd =
+      std::min<std::int64_t>(firstRow + job.spacing.across, sortedRect.bottom);
   if (sampleRow >= sortedRect.bottom) return;
   const A_long y = static_cast<A_long>(sampleRow);
   for (A_long left = 0; left + half <= job.frameWidth; left += step) {
@@ -356,10 +356,9 @@ PF_Err SortBand(void* refcon, A_long threadIndex, A_long band, A_long) {
       }
 
       const std::int64_t d = static_cast<std::int64_t>(x) - start;
-      const bool ends =
-          d >= minLength && ((!job.inverseActivation && v <= job.lo) ||
-                             (job.inverseActivation && v >= job.hi) || !present ||
-                             x >= job.frameWidth - 1 || d >= maxLength);
+      const bool ends = d >= minLength && ((!job.inverseActivation && v <= job.lo) ||
+                                           (job.inverseActivation && v >= job.hi) || !present ||
+                                           x >= job.frameWidth - 1 || d >= maxLength);
       if (ends) {
         inRun = false;
         // The ending position is not copied: O keeps its cleared pixel there, and that empty
@@ -440,10 +439,9 @@ PF_Err RenderPixelSorter(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst
     std::array<A_long, 9> kernel = ConvolutionKernel(coefficient);
     if (err = r3.Create(frame.width, frame.height, format, true); err != PF_Err_NONE) return err;
     PF_Rect area = in->extent_hint;
-    err = suites.WorldTransformSuite()->convolve(in->effect_ref, measured, &area,
-                                                 PF_KernelFlag_NO_CLAMP, 3, kernel.data(),
-                                                 kernel.data(), kernel.data(), kernel.data(),
-                                                 r3.World());
+    err = suites.WorldTransformSuite()->convolve(
+        in->effect_ref, measured, &area, PF_KernelFlag_NO_CLAMP, 3, kernel.data(), kernel.data(),
+        kernel.data(), kernel.data(), r3.World());
     if (err != PF_Err_NONE) return err;
     keys = r3.World();
     if (activationOutput) {

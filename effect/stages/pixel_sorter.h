@@ -37,10 +37,10 @@ inline constexpr A_long kConvolutionMethod = 2;
 
 /// The frame the image is turned into so that the sort direction runs along its rows.
 struct SortingFrame {
-  A_long width = 0;         ///< Wr
-  A_long height = 0;        ///< Hr
-  PF_FloatMatrix forward;   ///< source (W × H) into the frame, about the centres
-  PF_FloatMatrix reverse;   ///< frame back into the source's W × H
+  A_long width = 0;        ///< Wr
+  A_long height = 0;       ///< Hr
+  PF_FloatMatrix forward;  ///< source (W × H) into the frame, about the centres
+  PF_FloatMatrix reverse;  ///< frame back into the source's W × H
 };
 
 /// Sizes the sorting frame for a W × H image turned by angle radians and builds both matrices.
@@ -97,14 +97,14 @@ struct SortJob {
   double hi = 0.0;
   double lo = 0.0;
   bool inverseActivation = false;
-  PF_InData* in = nullptr;      ///< for progress; may be null
-  A_long progressTotal = 0;     ///< H
+  PF_InData* in = nullptr;            ///< for progress; may be null
+  A_long progressTotal = 0;           ///< H
   PF_EffectWorld* keys = nullptr;     ///< K: the (convolved) activation image, sorted with O
   PF_EffectWorld* rotated = nullptr;  ///< R1: the source in the sorting frame
   PF_EffectWorld* sorted = nullptr;   ///< O: the sorted layer
   A_long output = 0;
   bool inverseDirection = false;
-  A_long frameWidth = 0;        ///< Wr
+  A_long frameWidth = 0;  ///< Wr
   A_long minBlocks = 0;
   A_long maxBlocks = 0;
   SampleSpacing spacing;
@@ -130,8 +130,7 @@ extern template float MeasurePixel<PF_Pixel8>(A_long, const PF_Pixel8&);
 extern template float MeasurePixel<PF_Pixel16>(A_long, const PF_Pixel16&);
 extern template float MeasurePixel<PF_PixelFloat>(A_long, const PF_PixelFloat&);
 extern template PF_Err ActivationPixel<PF_Pixel8>(void*, A_long, A_long, PF_Pixel8*, PF_Pixel8*);
-extern template PF_Err ActivationPixel<PF_Pixel16>(void*, A_long, A_long, PF_Pixel16*,
-                                                   PF_Pixel16*);
+extern template PF_Err ActivationPixel<PF_Pixel16>(void*, A_long, A_long, PF_Pixel16*, PF_Pixel16*);
 extern template PF_Err ActivationPixel<PF_PixelFloat>(void*, A_long, A_long, PF_PixelFloat*,
                                                       PF_PixelFloat*);
 extern template SortThresholds MakeSortThresholds<PF_Pixel8>(A_long, float, float);

@@ -83,10 +83,11 @@ TEST(GlobalSetup, EveryFailureGivesTheHandleBack) {
     PF_Err expected;
   };
   // No handle is 512; a handle that will not lock leaves no global data but is no error.
-  for (const Case& c : {Case{"host_new_handle", PF_Err_OUT_OF_MEMORY, PF_Err_INTERNAL_STRUCT_DAMAGED},
-                        Case{"host_lock_handle", PF_Err_OUT_OF_MEMORY, PF_Err_NONE},
-                        Case{"AEGP_RegisterWithAEGP", PF_Err_INVALID_CALLBACK, PF_Err_INVALID_CALLBACK},
-                        Case{"AcquireSuite", PF_Err_OUT_OF_MEMORY, PF_Err_BAD_CALLBACK_PARAM}}) {
+  for (const Case& c :
+       {Case{"host_new_handle", PF_Err_OUT_OF_MEMORY, PF_Err_INTERNAL_STRUCT_DAMAGED},
+        Case{"host_lock_handle", PF_Err_OUT_OF_MEMORY, PF_Err_NONE},
+        Case{"AEGP_RegisterWithAEGP", PF_Err_INVALID_CALLBACK, PF_Err_INVALID_CALLBACK},
+        Case{"AcquireSuite", PF_Err_OUT_OF_MEMORY, PF_Err_BAD_CALLBACK_PARAM}}) {
     headless::Module module = headless::Module::Load(JF_MODULE_PATH);
     headless::Host host;
     headless::Instance instance(host, module);

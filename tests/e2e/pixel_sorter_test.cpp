@@ -31,9 +31,8 @@ void SorterOnly(Rig& rig, A_long output) {
 }
 
 std::unique_ptr<headless::World> Image8(const Rows& rows) {
-  auto world = std::make_unique<headless::World>(static_cast<A_long>(rows[0].size()),
-                                                 static_cast<A_long>(rows.size()),
-                                                 PF_PixelFormat_ARGB32);
+  auto world = std::make_unique<headless::World>(
+      static_cast<A_long>(rows[0].size()), static_cast<A_long>(rows.size()), PF_PixelFormat_ARGB32);
   for (A_long y = 0; y < world->Height(); ++y) {
     for (A_long x = 0; x < world->Width(); ++x) *world->At<P8>(x, y) = rows[y][x];
   }
@@ -46,8 +45,8 @@ void ExpectPixels(const headless::World& world, const Rows& want, const std::str
       const P8 p = *world.At<P8>(x, y);
       const P8 e = want[y][x];
       EXPECT_TRUE(p.alpha == e.alpha && p.red == e.red && p.green == e.green && p.blue == e.blue)
-          << what << " (" << x << ", " << y << "): " << +p.alpha << " " << +p.red << " "
-          << +p.green << " " << +p.blue;
+          << what << " (" << x << ", " << y << "): " << +p.alpha << " " << +p.red << " " << +p.green
+          << " " << +p.blue;
     }
   }
 }
@@ -83,18 +82,22 @@ Rows HandExpected(A_long output) {
   switch (output) {
     case 1:  // Full: the sorted pixels over the image, which shows through wherever O is ∅
       return {{a[0], a[4], a[2], a[3], a[1], a[3], a[7], a[7], a[6], a[10], a[9], a[11]},
-              {b[0], b[0], b[2], b[3], b[5], b[4], b[3], b[7], b[8], b[9], b[10], b[8]}, kRow2};
+              {b[0], b[0], b[2], b[3], b[5], b[4], b[3], b[7], b[8], b[9], b[10], b[8]},
+              kRow2};
     case 2:  // Sorted pixels only: O itself
       return {{E, a[4], a[2], E, a[1], a[3], a[7], E, a[6], a[10], a[9], E},
-              {E, b[0], E, E, b[5], b[4], b[3], E, E, b[9], b[10], b[8]}, std::vector<P8>(12, E)};
+              {E, b[0], E, E, b[5], b[4], b[3], E, E, b[9], b[10], b[8]},
+              std::vector<P8>(12, E)};
     case 3:  // Activation: the keys of the source, unsorted
       return {kRow0, kRow1, kRow2};
     case 4:  // Sorted activation: the keys sorted along; the ending keys went where the ∅ went
              // (row 1, x0 holds the transparent x1's keys, colour and all)
       return {{a[0], a[4], a[2], a[5], a[1], a[3], a[7], a[8], a[6], a[10], a[9], a[11]},
-              {b[1], b[0], b[2], b[6], b[5], b[4], b[3], b[7], b[11], b[9], b[10], b[8]}, kRow2};
+              {b[1], b[0], b[2], b[6], b[5], b[4], b[3], b[7], b[11], b[9], b[10], b[8]},
+              kRow2};
     case 5:  // Mask: nothing sorted; ending positions count as outside
-      return {{K, W, W, W, W, K, W, W, K, W, W, K}, {W, K, K, W, W, W, K, K, W, W, W, K},
+      return {{K, W, W, W, W, K, W, W, K, W, W, K},
+              {W, K, K, W, W, W, K, K, W, W, W, K},
               std::vector<P8>(12, K)};
     default:  // an output that names nothing copies nothing: O, F and G stay empty
       return Rows(3, std::vector<P8>(12, E));
@@ -123,7 +126,8 @@ INSTANTIATE_TEST_SUITE_P(Outputs, WorkedByHand, ::testing::Values(1, 2, 3, 4, 5,
 void ExpectMask(const std::vector<int>& reds, const char* mask,
                 const std::function<void(Rig&)>& set, A_long output = 5) {
   std::vector<P8> row, want;
-  for (int r : reds) row.push_back(r < 0 ? P8{0, 250, 0, 0} : P8{255, static_cast<A_u_char>(r), 0, 0});
+  for (int r : reds)
+    row.push_back(r < 0 ? P8{0, 250, 0, 0} : P8{255, static_cast<A_u_char>(r), 0, 0});
   for (const char* c = mask; *c != 0; ++c) want.push_back(*c == 'W' ? W : *c == 'K' ? K : E);
   Rig rig;
   SorterOnly(rig, output);
@@ -145,10 +149,13 @@ TEST(PixelSorterRuns, ThresholdsMinimumMaximumAndMethods) {
   });
   // A maximum of 0 examines nothing: O stays empty, in the mask too.
   for (A_long output : {2, 5}) {
-    ExpectMask({250, 250, 250, 250}, "....", [](Rig& r) {
-      r.Set(ParamId::PixelSorterUseMaxSortedBlocks, 1);
-      r.Set(ParamId::PixelSorterMaxSortedBlocks, 0);
-    }, output);
+    ExpectMask(
+        {250, 250, 250, 250}, "....",
+        [](Rig& r) {
+          r.Set(ParamId::PixelSorterUseMaxSortedBlocks, 1);
+          r.Set(ParamId::PixelSorterMaxSortedBlocks, 0);
+        },
+        output);
   }
   // Convolution at 100 % (centre 255, edges 0, no clamp) turns reds 1 and 2 into 255 and 254
   // (alpha 65025 mod 256 = 1, present): any of them starts (≥ 0.75), only 0 ends (≤ 0.25).
@@ -184,8 +191,12 @@ TEST(PixelSorterStage, QuarterTurnSortsAlongTheColumns) {
     rig.Set(ParamId::PixelSorterSortDirection, 90);
     const P8 c = output == 1 ? rows[0][1] : E;
     ExpectPixels(*Render(rig, *Image8(rows)),
-                 {{rows[5][0], c}, {rows[4][0], c}, {rows[3][0], c}, {rows[2][0], c},
-                  {rows[1][0], c}, {output == 1 ? rows[5][0] : E, c}},
+                 {{rows[5][0], c},
+                  {rows[4][0], c},
+                  {rows[3][0], c},
+                  {rows[2][0], c},
+                  {rows[1][0], c},
+                  {output == 1 ? rows[5][0] : E, c}},
                  "output " + std::to_string(output));
   }
 }
@@ -297,7 +308,9 @@ bool FailureIsReported(const std::string& operation) {
 
 // A reported failure ends the render with the injected code, or with the suite error where a
 // suite is refused. (The chain acquires its world suite itself and passes the host's code on.)
-bool IsReportedFailure(PF_Err err) { return err == kInjected || err == PF_Err_BAD_CALLBACK_PARAM; }
+bool IsReportedFailure(PF_Err err) {
+  return err == kInjected || err == PF_Err_BAD_CALLBACK_PARAM;
+}
 
 struct SweepCase {
   const char* name;
@@ -324,7 +337,8 @@ TEST_P(PixelSorterFailures, EveryFailingCallIsReportedAndNothingLeaks) {
   EXPECT_EQ(baseline["PF_NewWorld"], c.worlds);
   EXPECT_EQ(baseline["PF_DisposeWorld"], c.worlds);
   std::uint64_t unreportable = 0;
-  for (const auto& [operation, count] : baseline) unreportable += FailureIsReported(operation) ? 0 : count;
+  for (const auto& [operation, count] : baseline)
+    unreportable += FailureIsReported(operation) ? 0 : count;
 
   std::uint64_t succeeded = 0;
   for (std::uint64_t n = 1; n <= total; ++n) {

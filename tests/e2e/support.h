@@ -35,8 +35,9 @@ struct Rig {
 };
 
 inline PF_PixelFormat FormatOfDepth(int depth) {
-  return depth == 8 ? PF_PixelFormat_ARGB32
-                    : depth == 16 ? PF_PixelFormat_ARGB64 : PF_PixelFormat_ARGB128;
+  return depth == 8    ? PF_PixelFormat_ARGB32
+         : depth == 16 ? PF_PixelFormat_ARGB64
+                       : PF_PixelFormat_ARGB128;
 }
 
 /// A picture with something in every channel: gradients across, bands down, varying alpha.
@@ -49,15 +50,13 @@ inline std::unique_ptr<headless::World> Pattern(A_long width, A_long height, int
       const double b = ((x + y) % 23) / 22.0;
       const double a = ((x / 3 + y / 5) % 4 == 0) ? 0.5 : 1.0;
       if (depth == 8) {
-        *world->At<PF_Pixel8>(x, y) = PF_Pixel8{static_cast<A_u_char>(a * 255),
-                                                static_cast<A_u_char>(r * 255),
-                                                static_cast<A_u_char>(g * 255),
-                                                static_cast<A_u_char>(b * 255)};
+        *world->At<PF_Pixel8>(x, y) =
+            PF_Pixel8{static_cast<A_u_char>(a * 255), static_cast<A_u_char>(r * 255),
+                      static_cast<A_u_char>(g * 255), static_cast<A_u_char>(b * 255)};
       } else if (depth == 16) {
-        *world->At<PF_Pixel16>(x, y) = PF_Pixel16{static_cast<A_u_short>(a * 32768),
-                                                  static_cast<A_u_short>(r * 32768),
-                                                  static_cast<A_u_short>(g * 32768),
-                                                  static_cast<A_u_short>(b * 32768)};
+        *world->At<PF_Pixel16>(x, y) =
+            PF_Pixel16{static_cast<A_u_short>(a * 32768), static_cast<A_u_short>(r * 32768),
+                       static_cast<A_u_short>(g * 32768), static_cast<A_u_short>(b * 32768)};
       } else {
         *world->At<PF_PixelFloat>(x, y) =
             PF_PixelFloat{static_cast<float>(a), static_cast<float>(r), static_cast<float>(g),

@@ -16,8 +16,8 @@ constexpr PF_Err kInjected = PF_Err_OUT_OF_MEMORY;
 // handler gives suites back whatever the host says). Missing scratch memory is no error either:
 // the stages that need it pass the frame through or leave it unwritten.
 const std::set<std::string> kMayPassSilently = {"host_unlock_handle", "host_dispose_handle",
-                                                "progress", "ReleaseSuite", "host_new_handle",
-                                                "host_lock_handle"};
+                                                "progress",           "ReleaseSuite",
+                                                "host_new_handle",    "host_lock_handle"};
 // Noise, Warp and Split RGB run their pixel pass whatever their reads returned and report only
 // the last read, so an earlier read's failure passes silently.
 const std::set<std::string> kReadsMayPassSilently = {"checkout_param", "checkin_param",
@@ -42,8 +42,9 @@ void Sweep(Rig& rig, const headless::World& input, int* failures, bool readsRepo
     const bool reported = err == kInjected;
     // A suite the effect cannot get ends the command with the suite error.
     const bool suiteError = op == "AcquireSuite" && err == PF_Err_BAD_CALLBACK_PARAM;
-    const bool silent = err == PF_Err_NONE && (kMayPassSilently.count(op) != 0 ||
-                                                (!readsReported && kReadsMayPassSilently.count(op) != 0));
+    const bool silent =
+        err == PF_Err_NONE && (kMayPassSilently.count(op) != 0 ||
+                               (!readsReported && kReadsMayPassSilently.count(op) != 0));
     EXPECT_TRUE(reported || suiteError || silent) << "call " << n << " (" << op << ") gave " << err;
     EXPECT_EQ(rig.host.Leaks(), "") << "call " << n << " (" << op << ")";
     if (reported || suiteError) ++*failures;

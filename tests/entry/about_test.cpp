@@ -17,7 +17,8 @@ TEST(About, YearRangeEndsWithTheGivenYear) {
     EXPECT_EQ(jf::About(&in, &out, 2031), PF_Err_NONE);
     return std::string(out.return_msg);
   });
-  EXPECT_EQ(text, "Jitterforge v1.0.3\r\rThe Zoradozu Vivezo Dadizuz\r\r\rCopyright 2025-2031 Tarnwell");
+  EXPECT_EQ(text,
+            "Jitterforge v1.0.3\r\rThe Zoradozu Vivezo Dadizuz\r\r\rCopyright 2025-2031 Tarnwell");
   EXPECT_EQ(host.Leaks(), "");
 }
 

@@ -37,7 +37,10 @@ TEST(SeededRandom, StateIsPerThreadAndStartsAtOne) {
   SeededRandom::Seed(12345);
   const A_long mine = SeededRandom::Next();
   SeededRandom::Seed(12345);
-  std::thread([] { SeededRandom::Seed(7); SeededRandom::Next(); }).join();
+  std::thread([] {
+    SeededRandom::Seed(7);
+    SeededRandom::Next();
+  }).join();
   EXPECT_EQ(SeededRandom::Next(), mine);
 }
 
@@ -133,8 +136,12 @@ TEST(Rect, InsideStrictExcludesEdgesContainsIncludesLeftTop) {
   EXPECT_FALSE(Contains(r, 5, 10));
 }
 
-double HostSin(double x) { return std::sin(x); }
-double HostCos(double x) { return std::cos(x); }
+double HostSin(double x) {
+  return std::sin(x);
+}
+double HostCos(double x) {
+  return std::cos(x);
+}
 
 TEST(TransformMatrix, RotationKeepsItsCentreAndZeroIsBitExact) {
   PF_ANSICallbacksSuite1 ansi{};

@@ -23,7 +23,9 @@ const PF_ANSICallbacksSuite1* Ansi() {
 }
 
 // An angle as the effect reads it: degrees × 0.01745329252, rounded to float.
-double Degrees(double d) { return static_cast<float>(d * 0.01745329252); }
+double Degrees(double d) {
+  return static_cast<float>(d * 0.01745329252);
+}
 
 TEST(PlanSortingFrame, ZeroAngleKeepsTheSizeAndIdentityMatrices) {
   const SortingFrame f = PlanSortingFrame(12, 3, 0.0, Ansi());
@@ -58,8 +60,9 @@ TEST(PlanSortingFrame, FrameGrowsToHoldTheTurnedImageButNeverShrinks) {
 TEST(MeasurePixel, UnitValuesAtEveryDepthAndZeroForUnnamedItems) {
   const PF_Pixel8 p8{255, 51, 102, 204};
   // Luma: (102·0.587 + 51·0.299 + 204·0.114)·255 / 255 / 255 = 98.379 / 255.
-  const float want8[] = {0.0f, static_cast<float>(98.379 / 255.0), 357.0f / 765.0f, 0.2f, 0.8f,
-                         0.2f, 0.4f, 0.8f, 1.0f, 0.0f};
+  const float want8[] = {
+      0.0f, static_cast<float>(98.379 / 255.0), 357.0f / 765.0f, 0.2f, 0.8f, 0.2f, 0.4f, 0.8f, 1.0f,
+      0.0f};
   for (A_long item = 0; item <= 9; ++item) EXPECT_FLOAT_EQ(MeasurePixel(item, p8), want8[item]);
   // 16 bits: white is 32768. Luma (16384·0.587 + 8192·0.299 + 24576·0.114) / 32768.
   const PF_Pixel16 p16{32768, 8192, 16384, 24576};
@@ -110,7 +113,7 @@ TEST(SortPlanning, KernelThresholdsSpacingAndBands) {
   EXPECT_EQ(MakeSampleSpacing({1, 2}, {1, 2}, 3).along, 1u);
   EXPECT_EQ(CountBands(12, {1, 2}, 3), 8);
   EXPECT_EQ(MakeSampleSpacing({1, 2}, {1, 1}, 8).along, 4u);
-  EXPECT_EQ(MakeSampleSpacing({1, 4}, {1, 1}, 1).along, 1u);  // 0 is raised to 1
+  EXPECT_EQ(MakeSampleSpacing({1, 4}, {1, 1}, 1).along, 1u);   // 0 is raised to 1
   EXPECT_EQ(MakeSampleSpacing({0, 0}, {0, 0}, 5).across, 5u);  // an unset factor is full size
   EXPECT_EQ(CountBands(10, {1, 1}, 4), 2);
   EXPECT_EQ(CountBands(3, {1, 1}, 4), 0);
