@@ -106,33 +106,20 @@ TEST(BlurStage, WorkedBlocksAtFullSizeAndHalfResolution) {
 }
 
 TEST(BlurStage, HostFailuresEndTheStageWithTheirCode) {
-  const struct {
-    const char* operation;
-    PF_Err expected;
-  } kCases[] = {
-      {"copy", kInjected},
-      {"AEGP_New", kInjected},
-      {"AEGP_FillOutPFEffectWorld", kInjected},
-      {"AEGP_FastBlur", kInjected},
-      {"AEGP_Dispose", kInjected},
-      {"iterate", kInjected},
-      // No scratch memory for the blocks: the frame is the source, and that is no error.
-      {"host_new_handle", PF_Err_NONE},
-      {"host_lock_handle", PF_Err_NONE},
-  };
   auto input = Pattern(48, 32, 8);
-  for (const auto& c : kCases) {
-    Rig rig;
-    BlurOnly(rig);
-    rig.host.GetGate().FailOperation(c.operation, kInjected);
-    PF_Err err = PF_Err_NONE;
-    auto out = Render(rig, *input, &err);
-    EXPECT_EQ(err, c.expected) << c.operation;
-    EXPECT_EQ(rig.host.Leaks(), "") << c.operation;
-    if (c.expected == PF_Err_NONE) {
-      EXPECT_TRUE(out->SamePixels(*input)) << c.operation;
-    }
-  }
+  ExpectOperationFailures(
+      [](Rig& rig) { BlurOnly(rig); }, *input, kInjected,
+      {
+          {"copy", kInjected},
+          {"AEGP_New", kInjected},
+          {"AEGP_FillOutPFEffectWorld", kInjected},
+          {"AEGP_FastBlur", kInjected},
+          {"AEGP_Dispose", kInjected},
+          {"iterate", kInjected},
+          // No scratch memory for the blocks: the frame is the source, and that is no error.
+          {"host_new_handle", PF_Err_NONE},
+          {"host_lock_handle", PF_Err_NONE},
+      });
 }
 
 // Fails each host call of a render in turn: nothing is left behind, and every run reports the

@@ -101,32 +101,22 @@ TEST(ScatterStage, OpacityIsTheWholePercentAndOverrideOffIgnoresTheKindsMode) {
 }
 
 TEST(ScatterStage, HostFailuresEndThePassWithTheirCode) {
-  const struct {
-    const char* operation;
-    PF_Err expected;
-  } kCases[] = {
-      {"PF_NewWorld", kInjected},
-      {"iterate", kInjected},
-      {"transform_world", kInjected},
-      {"PF_DisposeWorld", kInjected},
-      // No scratch memory leaves the layers empty: composited In Front, they change nothing.
-      {"host_new_handle", PF_Err_NONE},
-      {"host_lock_handle", PF_Err_NONE},
-  };
   auto input = Pattern(48, 32, 8);
-  for (const auto& c : kCases) {
-    Rig rig;
-    ScatterOnly(rig);
-    AllKinds(rig);
-    rig.host.GetGate().FailOperation(c.operation, kInjected);
-    PF_Err err = PF_Err_NONE;
-    auto out = Render(rig, *input, &err);
-    EXPECT_EQ(err, c.expected) << c.operation;
-    EXPECT_EQ(rig.host.Leaks(), "") << c.operation;
-    if (c.expected == PF_Err_NONE) {
-      EXPECT_TRUE(out->SamePixels(*input)) << c.operation;
-    }
-  }
+  ExpectOperationFailures(
+      [](Rig& rig) {
+        ScatterOnly(rig);
+        AllKinds(rig);
+      },
+      *input, kInjected,
+      {
+          {"PF_NewWorld", kInjected},
+          {"iterate", kInjected},
+          {"transform_world", kInjected},
+          {"PF_DisposeWorld", kInjected},
+          // No scratch memory leaves the layers empty: composited In Front, they change nothing.
+          {"host_new_handle", PF_Err_NONE},
+          {"host_lock_handle", PF_Err_NONE},
+      });
 }
 
 // Fails each host call of a render in turn. Nothing is left behind; a run reports the injected

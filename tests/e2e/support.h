@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -79,6 +80,32 @@ inline std::unique_ptr<headless::World> Render(Rig& rig, const headless::World& 
     EXPECT_EQ(result, PF_Err_NONE);
   }
   return output;
+}
+
+/// One operation made to fail on every call, and the render's expected result.
+struct OperationFailure {
+  const char* operation;
+  PF_Err expected;
+};
+
+/// Renders input once per case on a fresh rig prepared by setup, with every call of the case's
+/// operation failing with injected: the render gives the case's result, nothing stays held, and
+/// a render that succeeds anyway leaves the source unchanged.
+template <typename Setup>
+void ExpectOperationFailures(Setup setup, const headless::World& input, PF_Err injected,
+                             std::initializer_list<OperationFailure> cases) {
+  for (const OperationFailure& c : cases) {
+    Rig rig;
+    setup(rig);
+    rig.host.GetGate().FailOperation(c.operation, injected);
+    PF_Err err = PF_Err_NONE;
+    auto out = Render(rig, input, &err);
+    EXPECT_EQ(err, c.expected) << c.operation;
+    EXPECT_EQ(rig.host.Leaks(), "") << c.operation;
+    if (c.expected == PF_Err_NONE) {
+      EXPECT_TRUE(out->SamePixels(input)) << c.operation;
+    }
+  }
 }
 
 }  // namespace jf::e2e
