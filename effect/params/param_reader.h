@@ -34,4 +34,33 @@ A_long ReadPopup(PF_InData* in, ParamId id, PF_Err& err, PF_Err& checkinErr);
 /// cannot be acquired, after checking the parameter in.
 PF_PixelFloat ReadColor(PF_InData* in, ParamId id, PF_Err& err, PF_Err& checkinErr);
 
+/// A run of reads that stops at the first failure, for stages that end on a read error: after
+/// one read fails no later parameter is checked out, each later read gives its kind's zero, and
+/// Error() keeps the failing read's code.
+class ReadRun {
+ public:
+  explicit ReadRun(PF_InData* in) : m_in(in) {}
+
+  bool Checkbox(ParamId id) { return Read(ReadCheckbox, id); }
+  float FloatSlider(ParamId id) { return Read(ReadFloatSlider, id); }
+  A_long FloatSliderInt(ParamId id) { return Read(ReadFloatSliderInt, id); }
+  float Percent(ParamId id) { return Read(ReadPercent, id); }
+  float Angle(ParamId id) { return Read(ReadAngle, id); }
+  A_long Popup(ParamId id) { return Read(ReadPopup, id); }
+  PF_PixelFloat Color(ParamId id) { return Read(ReadColor, id); }
+
+  PF_Err Error() const { return m_err; }
+
+ private:
+  template <typename T>
+  T Read(T (*read)(PF_InData*, ParamId, PF_Err&, PF_Err&), ParamId id) {
+    if (m_err != PF_Err_NONE) return T{};
+    PF_Err checkinErr = PF_Err_NONE;
+    return read(m_in, id, m_err, checkinErr);
+  }
+
+  PF_InData* m_in;
+  PF_Err m_err = PF_Err_NONE;
+};
+
 }  // namespace jf

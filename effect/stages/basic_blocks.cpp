@@ -12,29 +12,21 @@
 namespace jf {
 namespace {
 
-/// Reads everything but the block count, in the order the stage lists them.
-void ReadLayoutSettings(PF_InData* in, BasicBlocksSettings& s, PF_Err& err, PF_Err& checkinErr) {
-  s.maxHorizontalOffset =
-      ReadFloatSliderInt(in, ParamId::BasicBlocksMaxHorizontalOffset, err, checkinErr);
-  if (err != PF_Err_NONE) return;
-  s.maxVerticalOffset =
-      ReadFloatSliderInt(in, ParamId::BasicBlocksMaxVerticalOffset, err, checkinErr);
-  if (err != PF_Err_NONE) return;
-  s.positionSeed = ReadFloatSliderInt(in, ParamId::BasicBlocksPositionSeed, err, checkinErr);
-  if (err != PF_Err_NONE) return;
-  s.minWidth = ReadFloatSliderInt(in, ParamId::BasicBlocksMinWidth, err, checkinErr);
-  if (err != PF_Err_NONE) return;
-  s.widthRange = ReadFloatSliderInt(in, ParamId::BasicBlocksWidthRange, err, checkinErr);
-  if (err != PF_Err_NONE) return;
-  s.widthSeed = ReadFloatSliderInt(in, ParamId::BasicBlocksWidthSeed, err, checkinErr);
-  if (err != PF_Err_NONE) return;
-  s.minHeight = ReadFloatSliderInt(in, ParamId::BasicBlocksMinHeight, err, checkinErr);
-  if (err != PF_Err_NONE) return;
-  s.heightRange = ReadFloatSliderInt(in, ParamId::BasicBlocksHeightRange, err, checkinErr);
-  if (err != PF_Err_NONE) return;
-  s.heightSeed = ReadFloatSliderInt(in, ParamId::BasicBlocksHeightSeed, err, checkinErr);
-  if (err != PF_Err_NONE) return;
-  s.blendMode = ReadPopup(in, ParamId::BasicBlocksBlendMode, err, checkinErr);
+/// Reads everything but the block count, in the order the stage lists them; stops at the first
+/// failing read and returns its code.
+PF_Err ReadLayoutSettings(PF_InData* in, BasicBlocksSettings& s) {
+  ReadRun read(in);
+  s.maxHorizontalOffset = read.FloatSliderInt(ParamId::BasicBlocksMaxHorizontalOffset);
+  s.maxVerticalOffset = read.FloatSliderInt(ParamId::BasicBlocksMaxVerticalOffset);
+  s.positionSeed = read.FloatSliderInt(ParamId::BasicBlocksPositionSeed);
+  s.minWidth = read.FloatSliderInt(ParamId::BasicBlocksMinWidth);
+  s.widthRange = read.FloatSliderInt(ParamId::BasicBlocksWidthRange);
+  s.widthSeed = read.FloatSliderInt(ParamId::BasicBlocksWidthSeed);
+  s.minHeight = read.FloatSliderInt(ParamId::BasicBlocksMinHeight);
+  s.heightRange = read.FloatSliderInt(ParamId::BasicBlocksHeightRange);
+  s.heightSeed = read.FloatSliderInt(ParamId::BasicBlocksHeightSeed);
+  s.blendMode = read.Popup(ParamId::BasicBlocksBlendMode);
+  return read.Error();
 }
 
 }  // namespace
@@ -99,9 +91,9 @@ PF_Err RenderBasicBlocks(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst
   BasicBlocksSettings settings;
   settings.downsampleX = DownsampleFactor(in->downsample_x);
   settings.downsampleY = DownsampleFactor(in->downsample_y);
-  PF_Err err = PF_Err_NONE;
-  PF_Err checkinErr = PF_Err_NONE;
-  settings.count = ReadFloatSliderInt(in, ParamId::BasicBlocksNumberOfBlocks, err, checkinErr);
+  ReadRun readCount(in);
+  settings.count = readCount.FloatSliderInt(ParamId::BasicBlocksNumberOfBlocks);
+  PF_Err err = readCount.Error();
   if (err != PF_Err_NONE) return err;
   if (settings.count < 0) settings.count = 0;
 
@@ -113,8 +105,7 @@ PF_Err RenderBasicBlocks(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst
   auto* blocks = static_cast<BlockRecord*>(table.Lock());
   if (blocks == nullptr) return CopyExtent(in, src, dst);
 
-  ReadLayoutSettings(in, settings, err, checkinErr);
-  if (err != PF_Err_NONE) return err;
+  if (err = ReadLayoutSettings(in, settings); err != PF_Err_NONE) return err;
   PlaceBasicBlocks(settings, extent.left, extent.top, width, height, blocks);
 
   ScopedWorld layer(suites, in->effect_ref);

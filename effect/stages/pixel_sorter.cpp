@@ -87,24 +87,16 @@ struct SortSettings {
 // Each read is checked as soon as it returns: a later successful read overwrites the error
 // codes, and a value read from a failed checkout must not be rendered as if it were the user's.
 PF_Err ReadSortSettings(PF_InData* in, SortSettings& s) {
-  PF_Err err = PF_Err_NONE;
-  PF_Err checkinErr = PF_Err_NONE;
-  s.minPercent = ReadPercent(in, ParamId::PixelSorterMinThreshold, err, checkinErr);
-  if (err != PF_Err_NONE) return err;
-  s.maxPercent = ReadPercent(in, ParamId::PixelSorterMaxThreshold, err, checkinErr);
-  if (err != PF_Err_NONE) return err;
-  s.inverseDirection = ReadCheckbox(in, ParamId::PixelSorterInverseDirection, err, checkinErr);
-  if (err != PF_Err_NONE) return err;
-  s.blockSize = ReadFloatSliderInt(in, ParamId::PixelSorterBlockSize, err, checkinErr);
-  if (err != PF_Err_NONE) return err;
-  s.minBlocks = ReadFloatSliderInt(in, ParamId::PixelSorterMinSortedBlocks, err, checkinErr);
-  if (err != PF_Err_NONE) return err;
-  s.maxParam = ReadFloatSliderInt(in, ParamId::PixelSorterMaxSortedBlocks, err, checkinErr);
-  if (err != PF_Err_NONE) return err;
-  s.useMax = ReadCheckbox(in, ParamId::PixelSorterUseMaxSortedBlocks, err, checkinErr);
-  if (err != PF_Err_NONE) return err;
-  s.inverseActivation = ReadCheckbox(in, ParamId::PixelSorterInverseActivation, err, checkinErr);
-  return err;
+  ReadRun read(in);
+  s.minPercent = read.Percent(ParamId::PixelSorterMinThreshold);
+  s.maxPercent = read.Percent(ParamId::PixelSorterMaxThreshold);
+  s.inverseDirection = read.Checkbox(ParamId::PixelSorterInverseDirection);
+  s.blockSize = read.FloatSliderInt(ParamId::PixelSorterBlockSize);
+  s.minBlocks = read.FloatSliderInt(ParamId::PixelSorterMinSortedBlocks);
+  s.maxParam = read.FloatSliderInt(ParamId::PixelSorterMaxSortedBlocks);
+  s.useMax = read.Checkbox(ParamId::PixelSorterUseMaxSortedBlocks);
+  s.inverseActivation = read.Checkbox(ParamId::PixelSorterInverseActivation);
+  return read.Error();
 }
 
 /// Sets a mask pixel: white inside a run, and opaque in every case, so that positions outside
