@@ -162,3 +162,24 @@ TEST_F(ParamReader, MissingColorSuiteThrowsAfterCheckingIn) {
 
 }  // namespace
 }  // namespace jf
+
+namespace jf {
+namespace {
+
+TEST(ReadRun, StopsCheckingOutAfterTheFirstFailureAndKeepsItsCode) {
+  testing::FakeHost host;
+  host.ServeFloat(12.9);
+  ReadRun read(&host.in);
+  EXPECT_EQ(read.FloatSliderInt(ParamId::BasicBlocksNumberOfBlocks), 12);
+  EXPECT_EQ(read.Error(), PF_Err_NONE);
+  host.checkinErr = PF_Err_INVALID_INDEX;  // a failed check-in fails the read too
+  read.FloatSliderInt(ParamId::BasicBlocksPositionSeed);
+  host.checkinErr = PF_Err_NONE;
+  EXPECT_EQ(read.FloatSliderInt(ParamId::BasicBlocksMinWidth), 0);
+  EXPECT_EQ(read.Error(), PF_Err_INVALID_INDEX);
+  EXPECT_EQ(host.checkouts, 2);
+  EXPECT_EQ(host.checkins, 2);
+}
+
+}  // namespace
+}  // namespace jf
