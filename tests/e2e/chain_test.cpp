@@ -71,6 +71,17 @@ TEST(Chain, AllSevenStagesMakeSixTemporaries) {
   EXPECT_EQ(rig.host.Leaks(), "");
 }
 
+TEST(Chain, DefaultsRunBasicBlocksStraightIntoTheOutput) {
+  Rig rig;
+  rig.host.GetGate().ResetCounts();
+  auto input = Pattern(32, 24, 8);
+  Render(rig, *input);
+  // The one world made is Basic Blocks' own block layer; the chain makes none.
+  EXPECT_EQ(rig.host.GetGate().Calls("PF_NewWorld"), 1u);
+  EXPECT_EQ(rig.host.GetGate().Calls("transform_world"), 1u);
+  EXPECT_EQ(rig.host.Leaks(), "");
+}
+
 TEST(Chain, TwoStagesShareOneTemporary) {
   Rig rig;
   EnableOnly(rig, {ParamId::EnableNoise, ParamId::EnableSplitRgb});
