@@ -127,25 +127,14 @@ TEST(BlurStage, HostFailuresEndTheStageWithTheirCode) {
 // source (no block table) or the whole frame (no coverage index; the blocks are tested one by one).
 TEST(BlurStage, FailingEachCallInTurnLeaksNothing) {
   auto input = Pattern(48, 32, 8);
-  std::unique_ptr<headless::World> clean;
-  std::uint64_t total = 0;
-  for (std::uint64_t n = 0; n == 0 || n <= total; ++n) {
-    Rig rig;
-    BlurOnly(rig);
-    rig.host.GetGate().ResetCounts();
-    if (n > 0) rig.host.GetGate().FailNthCall(n, kInjected);
-    PF_Err err = PF_Err_NONE;
-    auto out = Render(rig, *input, &err);
-    if (n == 0) {
-      total = rig.host.GetGate().TotalCalls();
-      clean = std::move(out);
-      continue;
-    }
-    EXPECT_TRUE(err == kInjected || err == PF_Err_BAD_CALLBACK_PARAM ||
-                (err == PF_Err_NONE && (out->SamePixels(*input) || out->SamePixels(*clean))))
-        << "call " << n << " gave " << err;
-    ASSERT_EQ(rig.host.Leaks(), "") << "call " << n;
-  }
+  const auto total =
+      SweepEveryCall([](Rig& rig) { BlurOnly(rig); }, *input, kInjected,
+                     [&](const FailedCall& c) {
+                       EXPECT_TRUE(c.err == kInjected || c.err == PF_Err_BAD_CALLBACK_PARAM ||
+                                   (c.err == PF_Err_NONE &&
+                                    (c.output.SamePixels(*input) || c.output.SamePixels(c.clean))))
+                           << "call " << c.n << " (" << c.operation << ") gave " << c.err;
+                     });
   EXPECT_GT(total, 20u);
 }
 

@@ -124,20 +124,17 @@ TEST(ScatterStage, HostFailuresEndThePassWithTheirCode) {
 // missing scratch memory, a read whose status a later read replaces).
 TEST(ScatterStage, FailingEachCallInTurnLeaksNothing) {
   auto input = Pattern(48, 32, 8);
-  std::uint64_t total = 0;
-  for (std::uint64_t n = 0; n == 0 || n <= total; ++n) {
-    Rig rig;
-    ScatterOnly(rig);
-    AllKinds(rig);
-    rig.host.GetGate().ResetCounts();
-    if (n > 0) rig.host.GetGate().FailNthCall(n, kInjected);
-    PF_Err err = PF_Err_NONE;
-    Render(rig, *input, &err);
-    if (n == 0) total = rig.host.GetGate().TotalCalls();
-    EXPECT_TRUE(err == PF_Err_NONE || err == kInjected || err == PF_Err_BAD_CALLBACK_PARAM)
-        << "call " << n << " gave " << err;
-    ASSERT_EQ(rig.host.Leaks(), "") << "call " << n;
-  }
+  const auto total = SweepEveryCall(
+      [](Rig& rig) {
+        ScatterOnly(rig);
+        AllKinds(rig);
+      },
+      *input, kInjected,
+      [](const FailedCall& c) {
+        EXPECT_TRUE(c.err == PF_Err_NONE || c.err == kInjected ||
+                    c.err == PF_Err_BAD_CALLBACK_PARAM)
+            << "call " << c.n << " (" << c.operation << ") gave " << c.err;
+      });
   EXPECT_GT(total, 50u);
 }
 

@@ -108,4 +108,42 @@ void ExpectOperationFailures(Setup setup, const headless::World& input, PF_Err i
   }
 }
 
+/// What one run of a failure sweep saw.
+struct FailedCall {
+  std::uint64_t n;        ///< the call made to fail, counted from 1
+  std::string operation;  ///< its operation
+  PF_Err err;             ///< what the render returned
+  const headless::World& output;
+  const headless::World& clean;  ///< the render with nothing failing
+};
+
+/// Renders input on a fresh rig prepared by setup once cleanly, then once per host call of that
+/// render with just that call failing with injected, handing each run to check; every run must
+/// leave nothing held. Returns how many calls a clean render makes.
+template <typename Setup, typename Check>
+std::uint64_t SweepEveryCall(Setup setup, const headless::World& input, PF_Err injected,
+                             Check check) {
+  std::unique_ptr<headless::World> clean;
+  std::uint64_t total = 0;
+  {
+    Rig rig;
+    setup(rig);
+    rig.host.GetGate().ResetCounts();
+    clean = Render(rig, input);
+    total = rig.host.GetGate().TotalCalls();
+  }
+  for (std::uint64_t n = 1; n <= total; ++n) {
+    Rig rig;
+    setup(rig);
+    rig.host.GetGate().ResetCounts();
+    rig.host.GetGate().FailNthCall(n, injected);
+    PF_Err err = PF_Err_NONE;
+    auto output = Render(rig, input, &err);
+    const std::string operation = rig.host.GetGate().LastInjectedOperation();
+    check(FailedCall{n, operation, err, *output, *clean});
+    EXPECT_EQ(rig.host.Leaks(), "") << "call " << n << " (" << operation << ")";
+  }
+  return total;
+}
+
 }  // namespace jf::e2e
