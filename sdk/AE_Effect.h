@@ -15,7 +15,7 @@ extern "C" {
 
 /* ---- Versions ------------------------------------------------------------ */
 
-/* Effect-spec version pairs by host release; a PiPL and global setup must agree. */
+/* Effect API version pairs by host release; a PiPL and global setup must agree. */
 #define PF_AE131_PLUG_IN_VERSION 13
 #define PF_AE131_PLUG_IN_SUBVERS 8
 #define PF_AE135_PLUG_IN_VERSION 13
@@ -35,7 +35,7 @@ extern "C" {
 #define PF_AE220_PLUG_IN_VERSION 13
 #define PF_AE220_PLUG_IN_SUBVERS 27
 
-/* The record layouts below are those of effect-spec version 13.8. */
+/* The record layouts below are those of effect API version 13.8. */
 #define PF_PLUG_IN_VERSION PF_AE131_PLUG_IN_VERSION
 #define PF_PLUG_IN_SUBVERS PF_AE131_PLUG_IN_SUBVERS
 

@@ -74,22 +74,15 @@ class ScopedAegpWorld {
 
 /// Reads the layout parameters, in the order the stage lists them, stopping at the first failure.
 PF_Err ReadLayoutSettings(PF_InData* in, BlurBlocksSettings& s) {
-  PF_Err err = PF_Err_NONE;
-  PF_Err checkinErr = PF_Err_NONE;
-  const std::pair<ParamId, A_long*> reads[] = {
-      {ParamId::BlurBlocksPositionSeed, &s.positionSeed},
-      {ParamId::BlurBlocksMinWidth, &s.minWidth},
-      {ParamId::BlurBlocksWidthRange, &s.widthRange},
-      {ParamId::BlurBlocksWidthSeed, &s.widthSeed},
-      {ParamId::BlurBlocksMinHeight, &s.minHeight},
-      {ParamId::BlurBlocksHeightRange, &s.heightRange},
-      {ParamId::BlurBlocksHeightSeed, &s.heightSeed},
-  };
-  for (const auto& [id, value] : reads) {
-    *value = ReadFloatSliderInt(in, id, err, checkinErr);
-    if (err != PF_Err_NONE) return err;
-  }
-  return PF_Err_NONE;
+  ReadRun read(in);
+  s.positionSeed = read.FloatSliderInt(ParamId::BlurBlocksPositionSeed);
+  s.minWidth = read.FloatSliderInt(ParamId::BlurBlocksMinWidth);
+  s.widthRange = read.FloatSliderInt(ParamId::BlurBlocksWidthRange);
+  s.widthSeed = read.FloatSliderInt(ParamId::BlurBlocksWidthSeed);
+  s.minHeight = read.FloatSliderInt(ParamId::BlurBlocksMinHeight);
+  s.heightRange = read.FloatSliderInt(ParamId::BlurBlocksHeightRange);
+  s.heightSeed = read.FloatSliderInt(ParamId::BlurBlocksHeightSeed);
+  return read.Error();
 }
 
 /// What the per-pixel pass reads: the block table and, when the host gave memory for it, the
@@ -254,11 +247,10 @@ PF_Err RenderBlurBlocks(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst)
   BlurBlocksSettings settings;
   settings.downsampleX = DownsampleFactor(in->downsample_x);
   settings.downsampleY = DownsampleFactor(in->downsample_y);
-  PF_Err err = PF_Err_NONE;
-  PF_Err checkinErr = PF_Err_NONE;
-  settings.radius = ReadFloatSliderInt(in, ParamId::BlurBlocksRadius, err, checkinErr);
-  if (err != PF_Err_NONE) return err;
-  settings.count = ReadFloatSliderInt(in, ParamId::BlurBlocksNumberOfBlocks, err, checkinErr);
+  ReadRun read(in);
+  settings.radius = read.FloatSliderInt(ParamId::BlurBlocksRadius);
+  settings.count = read.FloatSliderInt(ParamId::BlurBlocksNumberOfBlocks);
+  PF_Err err = read.Error();
   if (err != PF_Err_NONE) return err;
   // Nothing to blur or nowhere to show it: the copy is the result, and no blur is computed.
   if (settings.radius <= 0 || settings.count <= 0) return PF_Err_NONE;
