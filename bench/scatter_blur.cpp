@@ -44,12 +44,12 @@ std::vector<BlurBlockRecord> Blocks() {
   BlurBlocksSettings s;
   s.count = kRecords;
   s.positionSeed = 1;
-  s.minWidth = 100;
-  s.widthRange = 50;
-  s.widthSeed = 1;
-  s.minHeight = 50;
-  s.heightRange = 20;
-  s.heightSeed = 1;
+  s.width.min = 100;
+  s.width.range = 50;
+  s.width.seed = 1;
+  s.height.min = 50;
+  s.height.range = 20;
+  s.height.seed = 1;
   std::vector<BlurBlockRecord> table(kRecords);
   PlaceBlurBlocks(s, 0, 0, kWidth, kHeight, table.data());
   return table;

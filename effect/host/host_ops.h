@@ -28,7 +28,6 @@ class ScopedWorld {
   PF_Err Create(A_long width, A_long height, PF_PixelFormat format, bool clear = true);
   /// Gives the world back; returns the host's code. Does nothing when none was made.
   PF_Err Dispose();
-  bool Created() const { return m_created; }
   PF_EffectWorld* World() { return &m_world; }
 
  private:
@@ -54,7 +53,6 @@ class ScopedHandle {
   void Release();
   /// Unlocks the memory and hands it over to the caller, who now owns it.
   PF_Handle Detach();
-  PF_Handle Get() const { return m_handle; }
 
  private:
   SuiteHandler& m_suites;

@@ -1,13 +1,11 @@
 // See param_reader.h.
 #include "params/param_reader.h"
 
-#include <cmath>
-#include <cstdint>
 #include <cstring>
-#include <limits>
 
 #include "AE_EffectSuites.h"
 #include "entry/suite_handler.h"
+#include "render/numeric.h"
 
 namespace jf {
 namespace {
@@ -59,15 +57,6 @@ T Read(PF_InData* in, ParamId id, PF_Err& err, PF_Err& checkinErr, T failed, Con
   return value;
 }
 
-/// v truncated toward zero. A double beyond 32 bits has no int value (the plain cast would be
-/// undefined), so such values clamp and NaN reads 0; the valid ranges never get there.
-A_long TruncateToLong(double v) {
-  if (std::isnan(v)) return 0;
-  if (v >= 2147483648.0) return std::numeric_limits<A_long>::max();
-  if (v <= -2147483649.0) return std::numeric_limits<A_long>::min();
-  return static_cast<A_long>(v);
-}
-
 }  // namespace
 
 bool ReadCheckbox(PF_InData* in, ParamId id, PF_Err& err, PF_Err& checkinErr) {
@@ -82,7 +71,7 @@ float ReadFloatSlider(PF_InData* in, ParamId id, PF_Err& err, PF_Err& checkinErr
 
 A_long ReadFloatSliderInt(PF_InData* in, ParamId id, PF_Err& err, PF_Err& checkinErr) {
   return Read(in, id, err, checkinErr, A_long{0},
-              [](const PF_ParamDef& def, PF_Err&) { return TruncateToLong(def.u.fs_d.value); });
+              [](const PF_ParamDef& def, PF_Err&) { return TruncToLong(def.u.fs_d.value); });
 }
 
 float ReadPercent(PF_InData* in, ParamId id, PF_Err& err, PF_Err& checkinErr) {

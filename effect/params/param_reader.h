@@ -34,12 +34,17 @@ A_long ReadPopup(PF_InData* in, ParamId id, PF_Err& err, PF_Err& checkinErr);
 /// cannot be acquired, after checking the parameter in.
 PF_PixelFloat ReadColor(PF_InData* in, ParamId id, PF_Err& err, PF_Err& checkinErr);
 
-/// A run of reads that stops at the first failure, for stages that end on a read error: after
-/// one read fails no later parameter is checked out, each later read gives its kind's zero, and
-/// Error() keeps the failing read's code.
-class ReadRun {
+/// The two ways a stage treats a failed read. StopAtFirstFailure: once a read fails, no later
+/// parameter is checked out, each later read gives its kind's zero and the run keeps the failing
+/// read's code. KeepLastCode: every parameter is read whatever came before, and the run holds
+/// the last read's code, so an earlier failure is passed over.
+enum class ReadRule { StopAtFirstFailure, KeepLastCode };
+
+/// A run of reads under one rule; Error() is the code the rule keeps.
+template <ReadRule Rule>
+class BasicReadRun {
  public:
-  explicit ReadRun(PF_InData* in) : m_in(in) {}
+  explicit BasicReadRun(PF_InData* in) : m_in(in) {}
 
   bool Checkbox(ParamId id) { return Read(ReadCheckbox, id); }
   float FloatSlider(ParamId id) { return Read(ReadFloatSlider, id); }
@@ -54,7 +59,7 @@ class ReadRun {
  private:
   template <typename T>
   T Read(T (*read)(PF_InData*, ParamId, PF_Err&, PF_Err&), ParamId id) {
-    if (m_err != PF_Err_NONE) return T{};
+    if (Rule == ReadRule::StopAtFirstFailure && m_err != PF_Err_NONE) return T{};
     PF_Err checkinErr = PF_Err_NONE;
     return read(m_in, id, m_err, checkinErr);
   }
@@ -62,5 +67,10 @@ class ReadRun {
   PF_InData* m_in;
   PF_Err m_err = PF_Err_NONE;
 };
+
+/// For stages that end on a read error.
+using ReadRun = BasicReadRun<ReadRule::StopAtFirstFailure>;
+/// For stages that render whatever their reads returned and report the last read.
+using ReadRunKeepingLast = BasicReadRun<ReadRule::KeepLastCode>;
 
 }  // namespace jf

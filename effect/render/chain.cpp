@@ -14,11 +14,15 @@
 
 namespace jf {
 
-#define JF_STAGE_ROUTINES(name) \
-  { &name<PF_Pixel8>, &name<PF_Pixel16>, &name<PF_PixelFloat> }
+#define JF_STAGE_ROUTINES(name)                                    \
+  {                                                                \
+    &name<PixelTraits<PF_Pixel8>>, &name<PixelTraits<PF_Pixel16>>, \
+        &name<PixelTraits<PF_PixelFloat>>                          \
+  }
 
 const StageSlot kStageSlots[kStageCount] = {
-    {ParamId::EnableBasicBlocks, JF_STAGE_ROUTINES(RenderBasicBlocks)},
+    // Basic Blocks works through host operations alone, the same at every depth.
+    {ParamId::EnableBasicBlocks, {&RenderBasicBlocks, &RenderBasicBlocks, &RenderBasicBlocks}},
     {ParamId::EnablePixelSorter, JF_STAGE_ROUTINES(RenderPixelSorter)},
     {ParamId::EnableElementsScatter, JF_STAGE_ROUTINES(RenderElementsScatter)},
     {ParamId::EnableBlurBlocks, JF_STAGE_ROUTINES(RenderBlurBlocks)},

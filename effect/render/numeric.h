@@ -1,7 +1,9 @@
 // Conversions the layouts share.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "AE_Effect.h"
@@ -15,6 +17,12 @@ inline A_long TruncToLong(double v) {
   if (v >= 2147483647.0) return std::numeric_limits<A_long>::max();
   if (v <= -2147483648.0) return std::numeric_limits<A_long>::min();
   return static_cast<A_long>(v);
+}
+
+/// Keeps a 64-bit coordinate or length inside a record's 32-bit fields.
+inline A_long Clamp32(std::int64_t v) {
+  return static_cast<A_long>(std::clamp<std::int64_t>(v, std::numeric_limits<A_long>::min(),
+                                                      std::numeric_limits<A_long>::max()));
 }
 
 /// A downsample factor numerator ÷ denominator as a double; a host that leaves it unset (0/0)

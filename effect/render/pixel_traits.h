@@ -10,6 +10,7 @@
 #include "AE_EffectCB.h"
 #include "AE_EffectCBSuites.h"
 #include "AE_EffectPixelFormat.h"
+#include "AE_GeneralPlug.h"
 #include "entry/suite_handler.h"
 
 namespace jf {
@@ -26,65 +27,75 @@ inline Channel TruncateWrap(float scaled) {
 template <typename PixelT>
 struct PixelTraits;
 
-/// 8 bits per channel, maximum 255.
-template <>
-struct PixelTraits<PF_Pixel8> {
-  using Pixel = PF_Pixel8;
-  using Channel = A_u_char;
-  using IterateFunc = PF_IteratePixel8Func;
-  static constexpr PF_PixelFormat kFormat = PF_PixelFormat_ARGB32;
-  static constexpr Channel MaxValue() { return 255; }
-  static Channel FromUnit(float v) { return TruncateWrap<Channel>(v * 255.0f); }
-  static double NormaliseLuma(double l) { return l / 255.0 / 255.0; }
+/// The host's iterate over one depth's suite, written once: Suite is the handler's accessor for
+/// that depth's iterate suite, Func the per-pixel function type it calls.
+template <typename Func, auto Suite>
+struct IterateThrough {
+  using IterateFunc = Func;
   static PF_Err Iterate(SuiteHandler& suites, PF_InData* in, A_long base, A_long final,
                         PF_EffectWorld* src, const PF_Rect* area, void* refcon, IterateFunc fn,
                         PF_EffectWorld* dst) {
-    return suites.Iterate8Suite()->iterate(in, base, final, src, area, refcon, fn, dst);
+    return (suites.*Suite)()->iterate(in, base, final, src, area, refcon, fn, dst);
   }
+};
+
+/// 8 bits per channel, maximum 255.
+template <>
+struct PixelTraits<PF_Pixel8> : IterateThrough<PF_IteratePixel8Func, &SuiteHandler::Iterate8Suite> {
+  using Pixel = PF_Pixel8;
+  using Channel = A_u_char;
+  static constexpr PF_PixelFormat kFormat = PF_PixelFormat_ARGB32;
+  static constexpr AEGP_WorldType kAegpWorldType = AEGP_WorldType_8;
+  static constexpr Channel MaxValue() { return 255; }
+  static Channel FromUnit(float v) { return TruncateWrap<Channel>(v * 255.0f); }
+  static double NormaliseLuma(double l) { return l / 255.0 / 255.0; }
+  /// Whether a pixel with this alpha counts as present (any nonzero alpha).
+  static bool AlphaPresent(Channel a) { return a != 0; }
 };
 
 /// 16 bits per channel; white is 32768, not 65535.
 template <>
-struct PixelTraits<PF_Pixel16> {
+struct PixelTraits<PF_Pixel16>
+    : IterateThrough<PF_IteratePixel16Func, &SuiteHandler::Iterate16Suite> {
   using Pixel = PF_Pixel16;
   using Channel = A_u_short;
-  using IterateFunc = PF_IteratePixel16Func;
   static constexpr PF_PixelFormat kFormat = PF_PixelFormat_ARGB64;
+  static constexpr AEGP_WorldType kAegpWorldType = AEGP_WorldType_16;
   static constexpr Channel MaxValue() { return 32768; }
   static Channel FromUnit(float v) { return TruncateWrap<Channel>(v * 32768.0f); }
   static double NormaliseLuma(double l) { return l * 3.0517578125e-05 * 3.0517578125e-05; }
-  static PF_Err Iterate(SuiteHandler& suites, PF_InData* in, A_long base, A_long final,
-                        PF_EffectWorld* src, const PF_Rect* area, void* refcon, IterateFunc fn,
-                        PF_EffectWorld* dst) {
-    return suites.Iterate16Suite()->iterate(in, base, final, src, area, refcon, fn, dst);
-  }
+  static bool AlphaPresent(Channel a) { return a != 0; }
 };
 
 /// 32-bit float channels, maximum 1.0; unit values are stored as they are.
 template <>
-struct PixelTraits<PF_PixelFloat> {
+struct PixelTraits<PF_PixelFloat>
+    : IterateThrough<PF_IteratePixelFloatFunc, &SuiteHandler::IterateFloatSuite> {
   using Pixel = PF_PixelFloat;
   using Channel = PF_FpShort;
-  using IterateFunc = PF_IteratePixelFloatFunc;
   static constexpr PF_PixelFormat kFormat = PF_PixelFormat_ARGB128;
+  static constexpr AEGP_WorldType kAegpWorldType = AEGP_WorldType_32;
   static constexpr Channel MaxValue() { return 1.0f; }
   static Channel FromUnit(float v) { return v; }
   static double NormaliseLuma(double l) { return l; }
-  static PF_Err Iterate(SuiteHandler& suites, PF_InData* in, A_long base, A_long final,
-                        PF_EffectWorld* src, const PF_Rect* area, void* refcon, IterateFunc fn,
-                        PF_EffectWorld* dst) {
-    return suites.IterateFloatSuite()->iterate(in, base, final, src, area, refcon, fn, dst);
-  }
+  /// Float alpha counts only when above zero, so a negative alpha reads as a transparent one.
+  static bool AlphaPresent(Channel a) { return a > 0.0f; }
 };
 
 /// What a stage may rely on from a depth.
 template <typename T>
-concept PixelTraitsLike = requires(typename T::Pixel* p, float v, double l) {
+concept PixelTraitsLike = requires(typename T::Pixel* p, float v, double l, typename T::Channel c,
+                                   SuiteHandler& suites, PF_InData* in, PF_EffectWorld* world,
+                                   const PF_Rect* area, typename T::IterateFunc fn) {
   typename T::Channel;
+  typename T::IterateFunc;
   { T::MaxValue() } -> std::same_as<typename T::Channel>;
   { T::FromUnit(v) } -> std::same_as<typename T::Channel>;
   { T::NormaliseLuma(l) } -> std::same_as<double>;
+  { T::AlphaPresent(c) } -> std::same_as<bool>;
   { T::kFormat } -> std::convertible_to<PF_PixelFormat>;
+  { T::kAegpWorldType } -> std::convertible_to<AEGP_WorldType>;
+  { T::Iterate(suites, in, 0, 0, world, area, nullptr, fn, world) } -> std::same_as<PF_Err>;
 };
 
 static_assert(PixelTraitsLike<PixelTraits<PF_Pixel8>>);
@@ -98,11 +109,6 @@ inline PixelT* PixelAt(const PF_EffectWorld* world, A_long x, A_long y) {
   auto* base = reinterpret_cast<char*>(world->data);
   return reinterpret_cast<PixelT*>(base + static_cast<std::ptrdiff_t>(y) * world->rowbytes +
                                    static_cast<std::ptrdiff_t>(x) * sizeof(PixelT));
-}
-
-template <typename PixelT>
-inline void CopyPixel(const PixelT& src, PixelT& dst) {
-  dst = src;
 }
 
 template <typename PixelT>

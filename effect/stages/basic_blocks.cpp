@@ -12,21 +12,16 @@
 namespace jf {
 namespace {
 
-/// Reads everything but the block count, in the order the stage lists them; stops at the first
-/// failing read and returns its code.
-PF_Err ReadLayoutSettings(PF_InData* in, BasicBlocksSettings& s) {
-  ReadRun read(in);
+/// Reads everything but the block count, in the order the stage lists them.
+void ReadLayoutSettings(ReadRun& read, BasicBlocksSettings& s) {
   s.maxHorizontalOffset = read.FloatSliderInt(ParamId::BasicBlocksMaxHorizontalOffset);
   s.maxVerticalOffset = read.FloatSliderInt(ParamId::BasicBlocksMaxVerticalOffset);
   s.positionSeed = read.FloatSliderInt(ParamId::BasicBlocksPositionSeed);
-  s.minWidth = read.FloatSliderInt(ParamId::BasicBlocksMinWidth);
-  s.widthRange = read.FloatSliderInt(ParamId::BasicBlocksWidthRange);
-  s.widthSeed = read.FloatSliderInt(ParamId::BasicBlocksWidthSeed);
-  s.minHeight = read.FloatSliderInt(ParamId::BasicBlocksMinHeight);
-  s.heightRange = read.FloatSliderInt(ParamId::BasicBlocksHeightRange);
-  s.heightSeed = read.FloatSliderInt(ParamId::BasicBlocksHeightSeed);
-  s.blendMode = read.Popup(ParamId::BasicBlocksBlendMode);
-  return read.Error();
+  s.width = ReadSeededSize(read, ParamId::BasicBlocksMinWidth, ParamId::BasicBlocksWidthRange,
+                           ParamId::BasicBlocksWidthSeed);
+  s.height = ReadSeededSize(read, ParamId::BasicBlocksMinHeight, ParamId::BasicBlocksHeightRange,
+                            ParamId::BasicBlocksHeightSeed);
+  s.blendMode = static_cast<BlendMode>(read.Popup(ParamId::BasicBlocksBlendMode));
 }
 
 }  // namespace
@@ -53,30 +48,23 @@ void PlaceBasicBlocks(const BasicBlocksSettings& s, A_long left, A_long top, A_l
     b.dy = b.y > hh ? -my : my;
   }
 
-  // Widths, from their own seed, so each seed changes one thing only.
-  SeededRandom::SeedAndDiscard(s.widthSeed);
-  for (A_long i = 0; i < s.count; ++i) {
+  // Widths, then heights and the target rectangles.
+  DrawSeededSizes(s.width, s.downsampleX, s.count, [table](A_long i, A_long w) {
     BlockRecord& b = table[i];
-    const A_long p = Percent(SeededRandom::Next());
-    b.width = TruncToLong((s.minWidth + TruncToLong(p / 100.0 * s.widthRange)) * s.downsampleX);
+    b.width = w;
     b.x = b.x - b.width / 2;
-  }
-
-  // Heights, then the target rectangles.
-  SeededRandom::SeedAndDiscard(s.heightSeed);
-  for (A_long i = 0; i < s.count; ++i) {
+  });
+  DrawSeededSizes(s.height, s.downsampleY, s.count, [table](A_long i, A_long h) {
     BlockRecord& b = table[i];
-    const A_long p = Percent(SeededRandom::Next());
-    b.height = TruncToLong((s.minHeight + TruncToLong(p / 100.0 * s.heightRange)) * s.downsampleY);
+    b.height = h;
     b.y = b.y - b.height / 2;
     b.destLeft = b.x + b.dx;
     b.destTop = b.y + b.dy;
     b.destRight = b.x + b.dx + b.width;
     b.destBottom = b.y + b.dy + b.height;
-  }
+  });
 }
 
-template <typename PixelT>
 PF_Err RenderBasicBlocks(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst) {
   SuiteHandler suites(in->pica_basicP);
   const PF_Rect extent = dst->extent_hint;
@@ -91,9 +79,9 @@ PF_Err RenderBasicBlocks(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst
   BasicBlocksSettings settings;
   settings.downsampleX = DownsampleFactor(in->downsample_x);
   settings.downsampleY = DownsampleFactor(in->downsample_y);
-  ReadRun readCount(in);
-  settings.count = readCount.FloatSliderInt(ParamId::BasicBlocksNumberOfBlocks);
-  PF_Err err = readCount.Error();
+  ReadRun read(in);
+  settings.count = read.FloatSliderInt(ParamId::BasicBlocksNumberOfBlocks);
+  PF_Err err = read.Error();
   if (err != PF_Err_NONE) return err;
   if (settings.count < 0) settings.count = 0;
 
@@ -105,7 +93,8 @@ PF_Err RenderBasicBlocks(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst
   auto* blocks = static_cast<BlockRecord*>(table.Lock());
   if (blocks == nullptr) return CopyExtent(in, src, dst);
 
-  if (err = ReadLayoutSettings(in, settings); err != PF_Err_NONE) return err;
+  ReadLayoutSettings(read, settings);
+  if (err = read.Error(); err != PF_Err_NONE) return err;
   PlaceBasicBlocks(settings, extent.left, extent.top, width, height, blocks);
 
   ScopedWorld layer(suites, in->effect_ref);
@@ -128,9 +117,5 @@ PF_Err RenderBasicBlocks(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst
   }
   return layer.Dispose();
 }
-
-template PF_Err RenderBasicBlocks<PF_Pixel8>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-template PF_Err RenderBasicBlocks<PF_Pixel16>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-template PF_Err RenderBasicBlocks<PF_PixelFloat>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
 
 }  // namespace jf

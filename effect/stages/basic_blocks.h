@@ -2,6 +2,8 @@
 #pragma once
 
 #include "AE_Effect.h"
+#include "stages/blend_modes.h"
+#include "stages/seeded_size.h"
 
 namespace jf {
 
@@ -21,13 +23,9 @@ struct BasicBlocksSettings {
   A_long maxHorizontalOffset = 0;
   A_long maxVerticalOffset = 0;
   A_long positionSeed = 0;
-  A_long minWidth = 0;
-  A_long widthRange = 0;
-  A_long widthSeed = 0;
-  A_long minHeight = 0;
-  A_long heightRange = 0;
-  A_long heightSeed = 0;
-  A_long blendMode = 0;
+  SeededSize width;
+  SeededSize height;
+  BlendMode blendMode{};
   double downsampleX = 1.0;
   double downsampleY = 1.0;
 };
@@ -38,13 +36,8 @@ void PlaceBasicBlocks(const BasicBlocksSettings& settings, A_long left, A_long t
                       A_long height, BlockRecord* table);
 
 /// Copies displaced blocks of src into a cleared layer and composites the layer over a copy of
-/// src in dst with the chosen blend mode.
-template <typename PixelT>
+/// src in dst with the chosen blend mode. Every step is a host operation on whole worlds, so the
+/// one routine serves all three depths.
 PF_Err RenderBasicBlocks(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst);
-
-extern template PF_Err RenderBasicBlocks<PF_Pixel8>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-extern template PF_Err RenderBasicBlocks<PF_Pixel16>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-extern template PF_Err RenderBasicBlocks<PF_PixelFloat>(PF_InData*, PF_EffectWorld*,
-                                                        PF_EffectWorld*);
 
 }  // namespace jf

@@ -50,14 +50,14 @@ enum class BlendMode : A_long {
 };
 
 /// Popup item n selects the host's transfer mode n − 1. The popups declare one choice more than
-/// they name, so item 40 can arrive; it is passed on unchanged as mode 39.
-constexpr PF_TransferMode ToTransferMode(A_long popupItem) {
-  return popupItem - 1;
+/// they name, so item 40 can arrive; it is held as it came and passed on unchanged as mode 39.
+constexpr PF_TransferMode ToTransferMode(BlendMode item) {
+  return static_cast<A_long>(item) - 1;
 }
 
 /// Composites layer over dst inside targetRect with the popup item's transfer mode: the layer is
 /// the upper one, at full opacity, with straight alpha, through an identity matrix.
-PF_Err BlendComposite(PF_InData* in, PF_EffectWorld* layer, PF_EffectWorld* dst, A_long popupItem,
+PF_Err BlendComposite(PF_InData* in, PF_EffectWorld* layer, PF_EffectWorld* dst, BlendMode item,
                       const PF_Rect& targetRect);
 
 }  // namespace jf

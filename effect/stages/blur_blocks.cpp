@@ -22,23 +22,6 @@ namespace {
 
 constexpr AEGP_PluginID kNoPluginId = 0;
 
-A_long Clamp32(std::int64_t v) {
-  return static_cast<A_long>(std::clamp<std::int64_t>(v, std::numeric_limits<A_long>::min(),
-                                                      std::numeric_limits<A_long>::max()));
-}
-
-/// base + trunc(p % of range) in double, the sum kept in 64 bits.
-std::int64_t Grown(A_long base, A_long p, A_long range) {
-  return std::int64_t{base} + TruncToLong(p / 100.0 * range);
-}
-
-template <typename PixelT>
-constexpr AEGP_WorldType kAegpWorldType = AEGP_WorldType_8;
-template <>
-constexpr AEGP_WorldType kAegpWorldType<PF_Pixel16> = AEGP_WorldType_16;
-template <>
-constexpr AEGP_WorldType kAegpWorldType<PF_PixelFloat> = AEGP_WorldType_32;
-
 /// The blurred copy: an AEGP world, disposed when the guard goes out of scope unless Dispose()
 /// already did it. Making and disposing go through "AEGP World Suite" 2, the host's effect-world
 /// view and the blur through version 3, whose members sit at other places in the record.
@@ -72,17 +55,13 @@ class ScopedAegpWorld {
   AEGP_WorldH m_world = nullptr;
 };
 
-/// Reads the layout parameters, in the order the stage lists them, stopping at the first failure.
-PF_Err ReadLayoutSettings(PF_InData* in, BlurBlocksSettings& s) {
-  ReadRun read(in);
+/// Reads the layout parameters, in the order the stage lists them.
+void ReadLayoutSettings(ReadRun& read, BlurBlocksSettings& s) {
   s.positionSeed = read.FloatSliderInt(ParamId::BlurBlocksPositionSeed);
-  s.minWidth = read.FloatSliderInt(ParamId::BlurBlocksMinWidth);
-  s.widthRange = read.FloatSliderInt(ParamId::BlurBlocksWidthRange);
-  s.widthSeed = read.FloatSliderInt(ParamId::BlurBlocksWidthSeed);
-  s.minHeight = read.FloatSliderInt(ParamId::BlurBlocksMinHeight);
-  s.heightRange = read.FloatSliderInt(ParamId::BlurBlocksHeightRange);
-  s.heightSeed = read.FloatSliderInt(ParamId::BlurBlocksHeightSeed);
-  return read.Error();
+  s.width = ReadSeededSize(read, ParamId::BlurBlocksMinWidth, ParamId::BlurBlocksWidthRange,
+                           ParamId::BlurBlocksWidthSeed);
+  s.height = ReadSeededSize(read, ParamId::BlurBlocksMinHeight, ParamId::BlurBlocksHeightRange,
+                            ParamId::BlurBlocksHeightSeed);
 }
 
 /// What the per-pixel pass reads: the block table and, when the host gave memory for it, the
@@ -93,8 +72,9 @@ struct BlurJob {
   const BlockCoverage* coverage;
 };
 
-template <typename PixelT>
-PF_Err BlurPixel(void* refcon, A_long x, A_long y, PixelT* in, PixelT* out) {
+template <PixelTraitsLike Px>
+PF_Err BlurPixel(void* refcon, A_long x, A_long y, typename Px::Pixel* in,
+                 typename Px::Pixel* out) {
   const auto* job = static_cast<const BlurJob*>(refcon);
   if (InAnyBlock(job->table, job->count, job->coverage, x, y)) *out = *in;
   return PF_Err_NONE;
@@ -102,10 +82,12 @@ PF_Err BlurPixel(void* refcon, A_long x, A_long y, PixelT* in, PixelT* out) {
 
 /// Replaces dst's pixels inside the blocks by blurred's: places the blocks, indexes them and
 /// runs the per-pixel pass.
-template <typename PixelT>
+template <PixelTraitsLike Px>
 PF_Err PasteBlocks(SuiteHandler& suites, PF_InData* in, PF_EffectWorld* blurred,
                    PF_EffectWorld* dst, BlurBlocksSettings& settings, BlurBlockRecord* table) {
-  if (PF_Err err = ReadLayoutSettings(in, settings); err != PF_Err_NONE) return err;
+  ReadRun read(in);
+  ReadLayoutSettings(read, settings);
+  if (PF_Err err = read.Error(); err != PF_Err_NONE) return err;
   PF_Rect extent = dst->extent_hint;
   const A_long width = extent.right - extent.left;
   const A_long height = extent.bottom - extent.top;
@@ -124,8 +106,7 @@ PF_Err PasteBlocks(SuiteHandler& suites, PF_InData* in, PF_EffectWorld* blurred,
   }
 
   BlurJob job{table, settings.count, usedCoverage};
-  return PixelTraits<PixelT>::Iterate(suites, in, 0, height, blurred, &extent, &job,
-                                      &BlurPixel<PixelT>, dst);
+  return Px::Iterate(suites, in, 0, height, blurred, &extent, &job, &BlurPixel<Px>, dst);
 }
 
 }  // namespace
@@ -144,23 +125,16 @@ void PlaceBlurBlocks(const BlurBlocksSettings& s, A_long left, A_long top, A_lon
   }
 
   // Widths and heights, each from its own seed, scaled by the downsampling.
-  SeededRandom::SeedAndDiscard(s.widthSeed);
-  for (A_long i = 0; i < s.count; ++i) {
-    const A_long p = Percent(SeededRandom::Next());
-    table[i].width =
-        TruncToLong(static_cast<double>(Grown(s.minWidth, p, s.widthRange)) * s.downsampleX);
-  }
-  SeededRandom::SeedAndDiscard(s.heightSeed);
-  for (A_long i = 0; i < s.count; ++i) {
+  DrawSeededSizes(s.width, s.downsampleX, s.count,
+                  [table](A_long i, A_long w) { table[i].width = w; });
+  DrawSeededSizes(s.height, s.downsampleY, s.count, [table](A_long i, A_long h) {
     BlurBlockRecord& b = table[i];
-    const A_long p = Percent(SeededRandom::Next());
-    b.height =
-        TruncToLong(static_cast<double>(Grown(s.minHeight, p, s.heightRange)) * s.downsampleY);
+    b.height = h;
     b.left = Clamp32(std::int64_t{b.cx} - b.width / 2);
     b.right = Clamp32(std::int64_t{b.cx} + b.width / 2);
     b.top = Clamp32(std::int64_t{b.cy} - b.height / 2);
     b.bottom = Clamp32(std::int64_t{b.cy} + b.height / 2);
-  }
+  });
 }
 
 A_u_long BlurRadiusPixels(A_long radius, const PF_RationalScale& downsampleX) {
@@ -231,7 +205,7 @@ bool InAnyBlock(const BlurBlockRecord* table, A_long count, const BlockCoverage*
   return false;
 }
 
-template <typename PixelT>
+template <PixelTraitsLike Px>
 PF_Err RenderBlurBlocks(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst) {
   SuiteHandler suites(in->pica_basicP);
   const PF_Rect extent = dst->extent_hint;
@@ -257,7 +231,7 @@ PF_Err RenderBlurBlocks(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst)
 
   // The blurred copy B of the whole source.
   ScopedAegpWorld blurredWorld(suites);
-  if (err = blurredWorld.Create(kAegpWorldType<PixelT>, width, height); err != PF_Err_NONE) {
+  if (err = blurredWorld.Create(Px::kAegpWorldType, width, height); err != PF_Err_NONE) {
     return err;
   }
   PF_EffectWorld blurred{};
@@ -278,7 +252,7 @@ PF_Err RenderBlurBlocks(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst)
     ScopedHandle table(suites);
     if (table.Allocate(static_cast<std::size_t>(settings.count) * sizeof(BlurBlockRecord))) {
       if (auto* blocks = static_cast<BlurBlockRecord*>(table.Lock())) {
-        err = PasteBlocks<PixelT>(suites, in, &blurred, dst, settings, blocks);
+        err = PasteBlocks<Px>(suites, in, &blurred, dst, settings, blocks);
       }
     }
   }
@@ -287,8 +261,11 @@ PF_Err RenderBlurBlocks(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst)
   return err != PF_Err_NONE ? err : disposeErr;
 }
 
-template PF_Err RenderBlurBlocks<PF_Pixel8>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-template PF_Err RenderBlurBlocks<PF_Pixel16>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-template PF_Err RenderBlurBlocks<PF_PixelFloat>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
+template PF_Err RenderBlurBlocks<PixelTraits<PF_Pixel8>>(PF_InData*, PF_EffectWorld*,
+                                                         PF_EffectWorld*);
+template PF_Err RenderBlurBlocks<PixelTraits<PF_Pixel16>>(PF_InData*, PF_EffectWorld*,
+                                                          PF_EffectWorld*);
+template PF_Err RenderBlurBlocks<PixelTraits<PF_PixelFloat>>(PF_InData*, PF_EffectWorld*,
+                                                             PF_EffectWorld*);
 
 }  // namespace jf

@@ -5,6 +5,8 @@
 #include <cstdint>
 
 #include "AE_Effect.h"
+#include "render/pixel_traits.h"
+#include "stages/seeded_size.h"
 
 namespace jf {
 
@@ -23,12 +25,8 @@ struct BlurBlocksSettings {
   A_long radius = 0;
   A_long count = 0;
   A_long positionSeed = 0;
-  A_long minWidth = 0;
-  A_long widthRange = 0;
-  A_long widthSeed = 0;
-  A_long minHeight = 0;
-  A_long heightRange = 0;
-  A_long heightSeed = 0;
+  SeededSize width;
+  SeededSize height;
   double downsampleX = 1.0;
   double downsampleY = 1.0;
 };
@@ -66,12 +64,14 @@ bool InAnyBlock(const BlurBlockRecord* table, A_long count, const BlockCoverage*
                 A_long y);
 
 /// Copies src to dst, then replaces the pixels inside the blocks by those of a blurred copy.
-template <typename PixelT>
+template <PixelTraitsLike Px>
 PF_Err RenderBlurBlocks(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst);
 
-extern template PF_Err RenderBlurBlocks<PF_Pixel8>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-extern template PF_Err RenderBlurBlocks<PF_Pixel16>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-extern template PF_Err RenderBlurBlocks<PF_PixelFloat>(PF_InData*, PF_EffectWorld*,
-                                                       PF_EffectWorld*);
+extern template PF_Err RenderBlurBlocks<PixelTraits<PF_Pixel8>>(PF_InData*, PF_EffectWorld*,
+                                                                PF_EffectWorld*);
+extern template PF_Err RenderBlurBlocks<PixelTraits<PF_Pixel16>>(PF_InData*, PF_EffectWorld*,
+                                                                 PF_EffectWorld*);
+extern template PF_Err RenderBlurBlocks<PixelTraits<PF_PixelFloat>>(PF_InData*, PF_EffectWorld*,
+                                                                    PF_EffectWorld*);
 
 }  // namespace jf

@@ -20,12 +20,6 @@ namespace jf {
 namespace {
 
 constexpr std::int64_t kLongMin = std::numeric_limits<A_long>::min();
-constexpr std::int64_t kLongMax = std::numeric_limits<A_long>::max();
-
-/// Keeps a 64-bit coordinate or length inside the record's 32-bit fields.
-A_long Clamp32(std::int64_t v) {
-  return static_cast<A_long>(std::clamp(v, kLongMin, kLongMax));
-}
 
 /// A seed parameter plus its kind's offset, taken modulo 2^32 as the generator takes seeds.
 A_long OffsetSeed(A_long seed, A_long offset) {
@@ -274,45 +268,46 @@ constexpr KindParams kKindParams[kScatterKindCount] = {
 };
 
 /// Reads a kind's position and size parameters in index order. Like every read of the stage it
-/// overwrites status, so the result is the status of the last read.
-void ReadShapeSettings(PF_InData* in, ScatterKind kind, ShapeSettings& s, PF_Err& status) {
-  PF_Err checkinErr = PF_Err_NONE;
+/// reports the last read's code.
+PF_Err ReadShapeSettings(PF_InData* in, ScatterKind kind, ShapeSettings& s) {
   const KindParams& p = kKindParams[static_cast<int>(kind)];
   s.downsampleX = DownsampleFactor(in->downsample_x);
-  s.positionSeed = ReadFloatSliderInt(in, p.positionSeed, status, checkinErr);
+  ReadRunKeepingLast read(in);
+  s.positionSeed = read.FloatSliderInt(p.positionSeed);
   if (kind != ScatterKind::DottedLine) {
-    s.stroke = ReadFloatSliderInt(in, p.stroke, status, checkinErr);
-    s.size = ReadFloatSliderInt(in, p.size, status, checkinErr);
-    s.sizeRange = ReadFloatSliderInt(in, p.sizeRange, status, checkinErr);
-    s.sizeSeed = ReadFloatSliderInt(in, p.sizeSeed, status, checkinErr);
-    return;
+    s.stroke = read.FloatSliderInt(p.stroke);
+    s.size = read.FloatSliderInt(p.size);
+    s.sizeRange = read.FloatSliderInt(p.sizeRange);
+    s.sizeSeed = read.FloatSliderInt(p.sizeSeed);
+    return read.Error();
   }
-  s.size = ReadFloatSliderInt(in, ParamId::DottedLineDotSize, status, checkinErr);
-  s.spaceSize = ReadFloatSliderInt(in, ParamId::DottedLineSpaceSize, status, checkinErr);
-  s.minDots = ReadFloatSliderInt(in, ParamId::DottedLineMinNumberOfDots, status, checkinErr);
-  s.dotsRange = ReadFloatSliderInt(in, ParamId::DottedLineNumberOfDotsRange, status, checkinErr);
-  s.dotsSeed = ReadFloatSliderInt(in, ParamId::DottedLineNumberOfDotsSeed, status, checkinErr);
-  s.sizeRange = ReadFloatSliderInt(in, ParamId::DottedLineDotSizeRange, status, checkinErr);
-  s.spaceSizeRange = ReadFloatSliderInt(in, ParamId::DottedLineSpaceSizeRange, status, checkinErr);
-  s.sizeSeed = ReadFloatSliderInt(in, ParamId::DottedLineDotSizeSeed, status, checkinErr);
-  s.spaceSizeSeed = ReadFloatSliderInt(in, ParamId::DottedLineSpaceSizeSeed, status, checkinErr);
+  s.size = read.FloatSliderInt(ParamId::DottedLineDotSize);
+  s.spaceSize = read.FloatSliderInt(ParamId::DottedLineSpaceSize);
+  s.minDots = read.FloatSliderInt(ParamId::DottedLineMinNumberOfDots);
+  s.dotsRange = read.FloatSliderInt(ParamId::DottedLineNumberOfDotsRange);
+  s.dotsSeed = read.FloatSliderInt(ParamId::DottedLineNumberOfDotsSeed);
+  s.sizeRange = read.FloatSliderInt(ParamId::DottedLineDotSizeRange);
+  s.spaceSizeRange = read.FloatSliderInt(ParamId::DottedLineSpaceSizeRange);
+  s.sizeSeed = read.FloatSliderInt(ParamId::DottedLineDotSizeSeed);
+  s.spaceSizeSeed = read.FloatSliderInt(ParamId::DottedLineSpaceSizeSeed);
+  return read.Error();
 }
 
 // ---- The pixel rule -----------------------------------------------------------------------
 
 /// What the pixel rule reads: the shape table, its index (null when the host gave no memory for
 /// one) and the hit pixel, the kind's colour and opacity already converted to the layer's depth.
-template <typename PixelT, typename Record>
+template <PixelTraitsLike Px, typename Record>
 struct ShapeLayerInfo {
   const Record* table;
   A_long count;
   const ShapeIndex* index;
-  PixelT hit;
+  typename Px::Pixel hit;
 };
 
-template <typename PixelT, typename Record>
-PF_Err ShapePixel(void* refcon, A_long x, A_long y, PixelT*, PixelT* out) {
-  const auto* info = static_cast<const ShapeLayerInfo<PixelT, Record>*>(refcon);
+template <PixelTraitsLike Px, typename Record>
+PF_Err ShapePixel(void* refcon, A_long x, A_long y, typename Px::Pixel*, typename Px::Pixel* out) {
+  const auto* info = static_cast<const ShapeLayerInfo<Px, Record>*>(refcon);
   SetGrey(*out, 0.0f);
   if (FirstShapeAt(info->table, info->count, info->index, x, y) >= 0) *out = info->hit;
   return PF_Err_NONE;
@@ -320,13 +315,11 @@ PF_Err ShapePixel(void* refcon, A_long x, A_long y, PixelT*, PixelT* out) {
 
 /// Places the kind's shapes in the layer: reads its size parameters, lays out the table, indexes
 /// it and runs the pixel rule. Returns the running status.
-template <typename PixelT, typename Record>
+template <PixelTraitsLike Px, typename Record>
 PF_Err DrawShapes(SuiteHandler& suites, PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* layer,
                   A_long count, const PF_PixelFloat& color, float opacity, Record* table) {
   ShapeSettings settings;
-  PF_Err status = PF_Err_NONE;
-  ReadShapeSettings(in, Record::kKind, settings, status);
-  if (status != PF_Err_NONE) return status;
+  if (PF_Err err = ReadShapeSettings(in, Record::kKind, settings); err != PF_Err_NONE) return err;
   const PF_LRect area = layer->extent_hint;
   const A_long width = area.right - area.left;
   const A_long height = area.bottom - area.top;
@@ -345,41 +338,41 @@ PF_Err DrawShapes(SuiteHandler& suites, PF_InData* in, PF_EffectWorld* src, PF_E
     }
   }
 
-  ShapeLayerInfo<PixelT, Record> info{table, count, usedIndex, PixelT{}};
+  ShapeLayerInfo<Px, Record> info{table, count, usedIndex, typename Px::Pixel{}};
   SetARGB(info.hit, color.red, color.green, color.blue, opacity);
-  return PixelTraits<PixelT>::Iterate(suites, in, 0, height, src, nullptr, &info,
-                                      &ShapePixel<PixelT, Record>, layer);
+  return Px::Iterate(suites, in, 0, height, src, nullptr, &info, &ShapePixel<Px, Record>, layer);
 }
 
 /// One kind's pass: its layer, its shapes, its composite. Returns the pass's running status.
-template <typename PixelT, typename Record>
+template <PixelTraitsLike Px, typename Record>
 PF_Err RunKindPass(SuiteHandler& suites, PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst,
-                   PF_PixelFormat format, A_long groupBlendMode) {
+                   PF_PixelFormat format, BlendMode groupBlendMode) {
   const KindParams& p = kKindParams[static_cast<int>(Record::kKind)];
-  PF_Err status = PF_Err_NONE;
-  PF_Err checkinErr = PF_Err_NONE;
-
-  // Each read overwrites the status: the pass goes on with what the last read reported.
-  const bool overrideMode = ReadCheckbox(in, p.overrideBlendMode, status, checkinErr);
-  const A_long ownBlendMode = ReadPopup(in, p.blendMode, status, checkinErr);
-  const PF_PixelFloat color = ReadColor(in, p.color, status, checkinErr);
-  const float opacity = ReadPercent(in, p.opacity, status, checkinErr) / 100.0f;
+  // The pass goes on with what the last read reported.
+  ReadRunKeepingLast read(in);
+  const bool overrideMode = read.Checkbox(p.overrideBlendMode);
+  const auto ownBlendMode = static_cast<BlendMode>(read.Popup(p.blendMode));
+  const PF_PixelFloat color = read.Color(p.color);
+  const float opacity = read.Percent(p.opacity) / 100.0f;
 
   // No layer, no pass: a layer that was not made is neither drawn into nor composited nor
   // disposed of, whether making it failed or a read's failure kept it from being made.
-  if (status != PF_Err_NONE) return status;
+  if (PF_Err err = read.Error(); err != PF_Err_NONE) return err;
   const PF_Rect extent = dst->extent_hint;
   ScopedWorld layer(suites, in->effect_ref);
-  status = layer.Create(extent.right - extent.left, extent.bottom - extent.top, format, true);
+  PF_Err status =
+      layer.Create(extent.right - extent.left, extent.bottom - extent.top, format, true);
   if (status != PF_Err_NONE) return status;
 
-  const A_long count = ReadFloatSliderInt(in, p.count, status, checkinErr);
+  ReadRunKeepingLast readCount(in);
+  const A_long count = readCount.FloatSliderInt(p.count);
+  status = readCount.Error();
   if (status == PF_Err_NONE && count > 0) {
     // No memory for the table leaves the layer empty; it is composited all the same.
     ScopedHandle table(suites);
     if (table.Allocate(static_cast<std::size_t>(count) * sizeof(Record))) {
       if (auto* records = static_cast<Record*>(table.Lock())) {
-        status = DrawShapes<PixelT>(suites, in, src, layer.World(), count, color, opacity, records);
+        status = DrawShapes<Px>(suites, in, src, layer.World(), count, color, opacity, records);
       }
     }
   }
@@ -564,7 +557,7 @@ A_long FirstShapeAt(const Record* table, A_long count, const ShapeIndex* index, 
 
 // ---- The stage ------------------------------------------------------------------------------
 
-template <typename PixelT>
+template <PixelTraitsLike Px>
 PF_Err RenderElementsScatter(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst) {
   SuiteHandler suites(in->pica_basicP);
 
@@ -576,22 +569,19 @@ PF_Err RenderElementsScatter(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld*
   // Shapes are drawn over the source; a failed copy does not stop them.
   (void)CopyExtent(in, src, dst);
 
-  PF_Err status = PF_Err_NONE;
-  PF_Err checkinErr = PF_Err_NONE;
-  const A_long groupBlendMode =
-      ReadPopup(in, ParamId::ElementsScatterBlendMode, status, checkinErr);
+  ReadRunKeepingLast read(in);
+  const auto groupBlendMode = static_cast<BlendMode>(read.Popup(ParamId::ElementsScatterBlendMode));
   bool enabled[kScatterKindCount];
-  for (int k = 0; k < kScatterKindCount; ++k) {
-    enabled[k] = ReadCheckbox(in, kKindParams[k].enable, status, checkinErr);
-  }
+  for (int k = 0; k < kScatterKindCount; ++k) enabled[k] = read.Checkbox(kKindParams[k].enable);
+  PF_Err status = read.Error();
 
   // Each kind's pass starts afresh, so the stage reports the last enabled kind's status.
   using Pass = PF_Err (*)(SuiteHandler&, PF_InData*, PF_EffectWorld*, PF_EffectWorld*,
-                          PF_PixelFormat, A_long);
+                          PF_PixelFormat, BlendMode);
   constexpr Pass kPasses[kScatterKindCount] = {
-      &RunKindPass<PixelT, CircleRecord>,  &RunKindPass<PixelT, SquareRecord>,
-      &RunKindPass<PixelT, PlusRecord>,    &RunKindPass<PixelT, XRecord>,
-      &RunKindPass<PixelT, XSquareRecord>, &RunKindPass<PixelT, DottedLineRecord>,
+      &RunKindPass<Px, CircleRecord>,  &RunKindPass<Px, SquareRecord>,
+      &RunKindPass<Px, PlusRecord>,    &RunKindPass<Px, XRecord>,
+      &RunKindPass<Px, XSquareRecord>, &RunKindPass<Px, DottedLineRecord>,
   };
   for (int k = 0; k < kScatterKindCount; ++k) {
     if (enabled[k]) status = kPasses[k](suites, in, src, dst, format, groupBlendMode);
@@ -613,8 +603,11 @@ JF_SCATTER_INSTANTIATE(XSquareRecord)
 JF_SCATTER_INSTANTIATE(DottedLineRecord)
 #undef JF_SCATTER_INSTANTIATE
 
-template PF_Err RenderElementsScatter<PF_Pixel8>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-template PF_Err RenderElementsScatter<PF_Pixel16>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-template PF_Err RenderElementsScatter<PF_PixelFloat>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
+template PF_Err RenderElementsScatter<PixelTraits<PF_Pixel8>>(PF_InData*, PF_EffectWorld*,
+                                                              PF_EffectWorld*);
+template PF_Err RenderElementsScatter<PixelTraits<PF_Pixel16>>(PF_InData*, PF_EffectWorld*,
+                                                               PF_EffectWorld*);
+template PF_Err RenderElementsScatter<PixelTraits<PF_PixelFloat>>(PF_InData*, PF_EffectWorld*,
+                                                                  PF_EffectWorld*);
 
 }  // namespace jf

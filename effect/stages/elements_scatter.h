@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "AE_Effect.h"
+#include "render/pixel_traits.h"
 
 namespace jf {
 
@@ -161,15 +162,16 @@ template <typename Record>
 A_long FirstShapeAt(const Record* table, A_long count, const ShapeIndex* index, A_long x, A_long y);
 
 /// Copies src to dst and composites one layer of shapes per enabled kind over it.
-template <typename PixelT>
+template <PixelTraitsLike Px>
 PF_Err RenderElementsScatter(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst);
 
-extern template PF_Err RenderElementsScatter<PF_Pixel8>(PF_InData*, PF_EffectWorld*,
-                                                        PF_EffectWorld*);
-extern template PF_Err RenderElementsScatter<PF_Pixel16>(PF_InData*, PF_EffectWorld*,
-                                                         PF_EffectWorld*);
-extern template PF_Err RenderElementsScatter<PF_PixelFloat>(PF_InData*, PF_EffectWorld*,
-                                                            PF_EffectWorld*);
+extern template PF_Err RenderElementsScatter<PixelTraits<PF_Pixel8>>(PF_InData*, PF_EffectWorld*,
+                                                                     PF_EffectWorld*);
+extern template PF_Err RenderElementsScatter<PixelTraits<PF_Pixel16>>(PF_InData*, PF_EffectWorld*,
+                                                                      PF_EffectWorld*);
+extern template PF_Err RenderElementsScatter<PixelTraits<PF_PixelFloat>>(PF_InData*,
+                                                                         PF_EffectWorld*,
+                                                                         PF_EffectWorld*);
 
 #define JF_SCATTER_EXTERN(Record)                                                                \
   extern template void PlaceShapes<Record>(const ShapeSettings&, A_long, A_long, A_long, A_long, \

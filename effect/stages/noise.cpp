@@ -10,15 +10,17 @@ namespace jf {
 namespace {
 
 /// Reads the stage's parameters in table order. Percents become fractions in single precision.
-/// err and checkinErr end up holding the last read's codes.
-void ReadNoiseSettings(PF_InData* in, NoiseSettings& s, PF_Err& err, PF_Err& checkinErr) {
-  s.frequency = ReadFloatSlider(in, ParamId::NoiseFrequency, err, checkinErr);
-  s.amplitude = ReadPercent(in, ParamId::NoiseAmplitude, err, checkinErr) / 100.0f;
-  s.octaves = ReadFloatSliderInt(in, ParamId::NoiseOctaves, err, checkinErr);
-  s.preserveFrequency = ReadPercent(in, ParamId::NoisePreserveFrequency, err, checkinErr) / 100.0f;
-  s.preserveAmplitude = ReadPercent(in, ParamId::NoisePreserveAmplitude, err, checkinErr) / 100.0f;
-  s.tint = ReadColor(in, ParamId::NoiseTint, err, checkinErr);
-  s.tintContribution = ReadPercent(in, ParamId::NoiseTintContribution, err, checkinErr) / 100.0f;
+/// Returns the last read's code.
+PF_Err ReadNoiseSettings(PF_InData* in, NoiseSettings& s) {
+  ReadRunKeepingLast read(in);
+  s.frequency = read.FloatSlider(ParamId::NoiseFrequency);
+  s.amplitude = read.Percent(ParamId::NoiseAmplitude) / 100.0f;
+  s.octaves = read.FloatSliderInt(ParamId::NoiseOctaves);
+  s.preserveFrequency = read.Percent(ParamId::NoisePreserveFrequency) / 100.0f;
+  s.preserveAmplitude = read.Percent(ParamId::NoisePreserveAmplitude) / 100.0f;
+  s.tint = read.Color(ParamId::NoiseTint);
+  s.tintContribution = read.Percent(ParamId::NoiseTintContribution) / 100.0f;
+  return read.Error();
 }
 
 }  // namespace
@@ -41,7 +43,7 @@ PF_Err NoisePixel(void* refcon, A_long x, A_long y, typename Px::Pixel* in,
   // No amplitude means no noise. The weight 1 − total ÷ 0 would be −∞ (NaN against a zero tint),
   // which has no channel value, so the pixel passes unchanged instead.
   if (s.amplitudeSum == 0.0f) {
-    CopyPixel(*in, *out);
+    *out = *in;
     return PF_Err_NONE;
   }
 
@@ -72,17 +74,14 @@ PF_Err NoisePixel(void* refcon, A_long x, A_long y, typename Px::Pixel* in,
   return PF_Err_NONE;
 }
 
-template <typename PixelT>
+template <PixelTraitsLike Px>
 PF_Err RenderNoise(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst) {
-  using Px = PixelTraits<PixelT>;
   SuiteHandler suites(in->pica_basicP);
   const PF_Rect extent = dst->extent_hint;
   const A_long height = extent.bottom - extent.top;
 
   NoiseSettings settings;
-  PF_Err readErr = PF_Err_NONE;
-  PF_Err checkinErr = PF_Err_NONE;
-  ReadNoiseSettings(in, settings, readErr, checkinErr);
+  const PF_Err readErr = ReadNoiseSettings(in, settings);
   settings.width = static_cast<float>(extent.right - extent.left);
   settings.height = static_cast<float>(height);
   settings.amplitudeSum = NoiseAmplitudeSum(settings);
@@ -98,8 +97,9 @@ template PF_Err NoisePixel<PixelTraits<PF_Pixel16>>(void*, A_long, A_long, PF_Pi
                                                     PF_Pixel16*);
 template PF_Err NoisePixel<PixelTraits<PF_PixelFloat>>(void*, A_long, A_long, PF_PixelFloat*,
                                                        PF_PixelFloat*);
-template PF_Err RenderNoise<PF_Pixel8>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-template PF_Err RenderNoise<PF_Pixel16>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-template PF_Err RenderNoise<PF_PixelFloat>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
+template PF_Err RenderNoise<PixelTraits<PF_Pixel8>>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
+template PF_Err RenderNoise<PixelTraits<PF_Pixel16>>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
+template PF_Err RenderNoise<PixelTraits<PF_PixelFloat>>(PF_InData*, PF_EffectWorld*,
+                                                        PF_EffectWorld*);
 
 }  // namespace jf

@@ -41,11 +41,14 @@ extern template PF_Err NoisePixel<PixelTraits<PF_PixelFloat>>(void*, A_long, A_l
 
 /// Noise: tinted fractal simplex noise added to the colour channels. Returns the iteration's
 /// error, else the status of the last parameter read ("Tint Contribution").
-template <typename PixelT>
+template <PixelTraitsLike Px>
 PF_Err RenderNoise(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst);
 
-extern template PF_Err RenderNoise<PF_Pixel8>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-extern template PF_Err RenderNoise<PF_Pixel16>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-extern template PF_Err RenderNoise<PF_PixelFloat>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
+extern template PF_Err RenderNoise<PixelTraits<PF_Pixel8>>(PF_InData*, PF_EffectWorld*,
+                                                           PF_EffectWorld*);
+extern template PF_Err RenderNoise<PixelTraits<PF_Pixel16>>(PF_InData*, PF_EffectWorld*,
+                                                            PF_EffectWorld*);
+extern template PF_Err RenderNoise<PixelTraits<PF_PixelFloat>>(PF_InData*, PF_EffectWorld*,
+                                                               PF_EffectWorld*);
 
 }  // namespace jf

@@ -19,16 +19,10 @@
 namespace jf {
 namespace {
 
-/// Where the sorter's rule differs by depth: float alpha counts only when above zero, so a
-/// negative alpha ends a run as a transparent one does.
+/// Where the sorter's rule differs by depth (a negative float alpha ends a run as a transparent
+/// one does); the depth's traits hold the fact.
 template <typename PixelT>
-struct SorterDepth {
-  static bool AlphaPresent(typename PixelTraits<PixelT>::Channel a) { return a != 0; }
-};
-template <>
-struct SorterDepth<PF_PixelFloat> {
-  static bool AlphaPresent(PF_FpShort a) { return a > 0.0f; }
-};
+using SorterDepth = PixelTraits<PixelT>;
 
 /// The pixels a world really has; every read and write of the band pass stays inside them.
 PF_LRect PixelRect(const PF_EffectWorld& world) {
@@ -84,10 +78,9 @@ struct SortSettings {
   bool inverseActivation = false;
 };
 
-// Each read is checked as soon as it returns: a later successful read overwrites the error
-// codes, and a value read from a failed checkout must not be rendered as if it were the user's.
-PF_Err ReadSortSettings(PF_InData* in, SortSettings& s) {
-  ReadRun read(in);
+// A value read from a failed checkout must not be rendered as if it were the user's, so the
+// run stops at the first failure and the stage ends on it.
+void ReadSortSettings(ReadRun& read, SortSettings& s) {
   s.minPercent = read.Percent(ParamId::PixelSorterMinThreshold);
   s.maxPercent = read.Percent(ParamId::PixelSorterMaxThreshold);
   s.inverseDirection = read.Checkbox(ParamId::PixelSorterInverseDirection);
@@ -96,7 +89,6 @@ PF_Err ReadSortSettings(PF_InData* in, SortSettings& s) {
   s.maxParam = read.FloatSliderInt(ParamId::PixelSorterMaxSortedBlocks);
   s.useMax = read.Checkbox(ParamId::PixelSorterUseMaxSortedBlocks);
   s.inverseActivation = read.Checkbox(ParamId::PixelSorterInverseActivation);
-  return read.Error();
 }
 
 /// Sets a mask pixel: white inside a run, and opaque in every case, so that positions outside
@@ -371,21 +363,23 @@ PF_Err SortBand(void* refcon, A_long threadIndex, A_long band, A_long) {
   return PF_Err_NONE;
 }
 
-template <typename PixelT>
+template <PixelTraitsLike Px>
 PF_Err RenderPixelSorter(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst) {
+  using PixelT = typename Px::Pixel;
   SuiteHandler suites(in->pica_basicP);
   const PF_Rect extent = dst->extent_hint;
   const A_long width = extent.right - extent.left;
   const A_long height = extent.bottom - extent.top;
   PF_Err err = PF_Err_NONE;
-  PF_Err checkinErr = PF_Err_NONE;
 
   PF_PixelFormat format = PF_PixelFormat_INVALID;
   if (err = suites.WorldSuite()->PF_GetPixelFormat(dst, &format); err != PF_Err_NONE) return err;
 
-  // Turn the source into the sorting frame.
-  const double angle = ReadAngle(in, ParamId::PixelSorterSortDirection, err, checkinErr);
-  if (err != PF_Err_NONE) return err;
+  // Turn the source into the sorting frame. The reads are spread over the stage, each group
+  // just before what it decides; the stage ends at the first that fails.
+  ReadRun read(in);
+  const double angle = read.Angle(ParamId::PixelSorterSortDirection);
+  if (err = read.Error(); err != PF_Err_NONE) return err;
   const SortingFrame frame = PlanSortingFrame(width, height, angle, suites.AnsiSuite());
 
   // Every temporary is disposed on leaving, whichever way the stage ends.
@@ -403,31 +397,27 @@ PF_Err RenderPixelSorter(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst
   }
 
   ActivationJob activation;
-  activation.activation = ReadPopup(in, ParamId::PixelSorterActivationFunction, err, checkinErr);
-  if (err != PF_Err_NONE) return err;
-  const A_long output = ReadPopup(in, ParamId::PixelSorterOutput, err, checkinErr);
-  if (err != PF_Err_NONE) return err;
-  activation.primary = ReadPopup(in, ParamId::PixelSorterPrimarySortCriteria, err, checkinErr);
-  if (err != PF_Err_NONE) return err;
-  activation.secondary = ReadPopup(in, ParamId::PixelSorterSecondarySortCriteria, err, checkinErr);
-  if (err != PF_Err_NONE) return err;
+  activation.activation = read.Popup(ParamId::PixelSorterActivationFunction);
+  const A_long output = read.Popup(ParamId::PixelSorterOutput);
+  activation.primary = read.Popup(ParamId::PixelSorterPrimarySortCriteria);
+  activation.secondary = read.Popup(ParamId::PixelSorterSecondarySortCriteria);
+  if (err = read.Error(); err != PF_Err_NONE) return err;
   if (err = r2.Create(frame.width, frame.height, format, true); err != PF_Err_NONE) return err;
-  const A_long method = ReadPopup(in, ParamId::PixelSorterMethod, err, checkinErr);
-  if (err != PF_Err_NONE) return err;
+  const A_long method = read.Popup(ParamId::PixelSorterMethod);
+  if (err = read.Error(); err != PF_Err_NONE) return err;
 
   // The activation pass. The "Activation" output measures the source in place, unturned.
   const bool activationOutput = output == static_cast<A_long>(SorterOutput::Activation);
   PF_EffectWorld* measuredFrom = activationOutput ? src : r1.World();
   PF_EffectWorld* measured = activationOutput ? dst : r2.World();
-  err = PixelTraits<PixelT>::Iterate(suites, in, 0, measured->height, measuredFrom, nullptr,
-                                     &activation, ActivationPixel<PixelT>, measured);
+  err = Px::Iterate(suites, in, 0, measured->height, measuredFrom, nullptr, &activation,
+                    ActivationPixel<PixelT>, measured);
   if (err != PF_Err_NONE) return err;
 
   PF_EffectWorld* keys = r2.World();
   if (method == kConvolutionMethod) {
-    const float coefficient =
-        ReadPercent(in, ParamId::PixelSorterConvolutionCoefficient, err, checkinErr);
-    if (err != PF_Err_NONE) return err;
+    const float coefficient = read.Percent(ParamId::PixelSorterConvolutionCoefficient);
+    if (err = read.Error(); err != PF_Err_NONE) return err;
     std::array<A_long, 9> kernel = ConvolutionKernel(coefficient);
     if (err = r3.Create(frame.width, frame.height, format, true); err != PF_Err_NONE) return err;
     PF_Rect area = in->extent_hint;
@@ -445,7 +435,8 @@ PF_Err RenderPixelSorter(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst
 
   // The band pass.
   SortSettings settings;
-  if (err = ReadSortSettings(in, settings); err != PF_Err_NONE) return err;
+  ReadSortSettings(read, settings);
+  if (err = read.Error(); err != PF_Err_NONE) return err;
   const SortThresholds thresholds =
       MakeSortThresholds<PixelT>(method, settings.minPercent, settings.maxPercent);
   if (err = sortedLayer.Create(frame.width, frame.height, format, true); err != PF_Err_NONE) {
@@ -518,8 +509,11 @@ template PF_Err SortBand<PF_PixelFloat>(void*, A_long, A_long, A_long);
 template void SortRun<PF_Pixel8>(const SortJob&, A_long, A_long, A_long, A_long);
 template void SortRun<PF_Pixel16>(const SortJob&, A_long, A_long, A_long, A_long);
 template void SortRun<PF_PixelFloat>(const SortJob&, A_long, A_long, A_long, A_long);
-template PF_Err RenderPixelSorter<PF_Pixel8>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-template PF_Err RenderPixelSorter<PF_Pixel16>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-template PF_Err RenderPixelSorter<PF_PixelFloat>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
+template PF_Err RenderPixelSorter<PixelTraits<PF_Pixel8>>(PF_InData*, PF_EffectWorld*,
+                                                          PF_EffectWorld*);
+template PF_Err RenderPixelSorter<PixelTraits<PF_Pixel16>>(PF_InData*, PF_EffectWorld*,
+                                                           PF_EffectWorld*);
+template PF_Err RenderPixelSorter<PixelTraits<PF_PixelFloat>>(PF_InData*, PF_EffectWorld*,
+                                                              PF_EffectWorld*);
 
 }  // namespace jf

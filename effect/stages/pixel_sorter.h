@@ -6,6 +6,7 @@
 #include "AE_Effect.h"
 #include "AE_EffectCB.h"
 #include "AE_EffectCBSuites.h"
+#include "render/pixel_traits.h"
 
 namespace jf {
 
@@ -123,7 +124,7 @@ void SortRun(const SortJob& job, A_long y, A_long lo, A_long hi, A_long step);
 
 /// Rotates src so the sort direction is horizontal, sorts runs of pixels whose activation
 /// crosses the threshold band, and turns the result back over the image in dst.
-template <typename PixelT>
+template <PixelTraitsLike Px>
 PF_Err RenderPixelSorter(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst);
 
 extern template float MeasurePixel<PF_Pixel8>(A_long, const PF_Pixel8&);
@@ -142,9 +143,11 @@ extern template PF_Err SortBand<PF_PixelFloat>(void*, A_long, A_long, A_long);
 extern template void SortRun<PF_Pixel8>(const SortJob&, A_long, A_long, A_long, A_long);
 extern template void SortRun<PF_Pixel16>(const SortJob&, A_long, A_long, A_long, A_long);
 extern template void SortRun<PF_PixelFloat>(const SortJob&, A_long, A_long, A_long, A_long);
-extern template PF_Err RenderPixelSorter<PF_Pixel8>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-extern template PF_Err RenderPixelSorter<PF_Pixel16>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-extern template PF_Err RenderPixelSorter<PF_PixelFloat>(PF_InData*, PF_EffectWorld*,
-                                                        PF_EffectWorld*);
+extern template PF_Err RenderPixelSorter<PixelTraits<PF_Pixel8>>(PF_InData*, PF_EffectWorld*,
+                                                                 PF_EffectWorld*);
+extern template PF_Err RenderPixelSorter<PixelTraits<PF_Pixel16>>(PF_InData*, PF_EffectWorld*,
+                                                                  PF_EffectWorld*);
+extern template PF_Err RenderPixelSorter<PixelTraits<PF_PixelFloat>>(PF_InData*, PF_EffectWorld*,
+                                                                     PF_EffectWorld*);
 
 }  // namespace jf

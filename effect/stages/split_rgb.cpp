@@ -26,22 +26,23 @@ constexpr ChannelParams kChannelParams[3] = {
      ParamId::SplitBlueHide, ParamId::SplitBlueFlipHorizontal, ParamId::SplitBlueFlipVertical},
 };
 
-/// Reads the eighteen parameters, red, green, blue, each group in table order; err and
-/// checkinErr end up holding the last read's codes.
-void ReadChannelSplits(PF_InData* in, ChannelSplit (&channels)[3], PF_Err& err,
-                       PF_Err& checkinErr) {
+/// Reads the eighteen parameters, red, green, blue, each group in table order; returns the last
+/// read's code.
+PF_Err ReadChannelSplits(PF_InData* in, ChannelSplit (&channels)[3]) {
   const double dsx = DownsampleFactor(in->downsample_x);
   const double dsy = DownsampleFactor(in->downsample_y);
+  ReadRunKeepingLast read(in);
   for (int c = 0; c < 3; ++c) {
     const ChannelParams& p = kChannelParams[c];
-    const A_long h = ReadFloatSliderInt(in, p.horizontalOffset, err, checkinErr);
-    const A_long v = ReadFloatSliderInt(in, p.verticalOffset, err, checkinErr);
-    const bool invert = ReadCheckbox(in, p.invert, err, checkinErr);
-    const bool hide = ReadCheckbox(in, p.hide, err, checkinErr);
-    const bool flipH = ReadCheckbox(in, p.flipH, err, checkinErr);
-    const bool flipV = ReadCheckbox(in, p.flipV, err, checkinErr);
+    const A_long h = read.FloatSliderInt(p.horizontalOffset);
+    const A_long v = read.FloatSliderInt(p.verticalOffset);
+    const bool invert = read.Checkbox(p.invert);
+    const bool hide = read.Checkbox(p.hide);
+    const bool flipH = read.Checkbox(p.flipH);
+    const bool flipV = read.Checkbox(p.flipV);
     channels[c] = MakeChannelSplit(h, v, invert, hide, flipH, flipV, dsx, dsy);
   }
+  return read.Error();
 }
 
 /// One colour channel of the output pixel at (x, y).
@@ -95,16 +96,13 @@ PF_Err SplitRgbPixel(void* refcon, A_long x, A_long y, typename Px::Pixel* in,
   return PF_Err_NONE;
 }
 
-template <typename PixelT>
+template <PixelTraitsLike Px>
 PF_Err RenderSplitRgb(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst) {
-  using Px = PixelTraits<PixelT>;
   SuiteHandler suites(in->pica_basicP);
   const PF_Rect extent = dst->extent_hint;
 
   SplitRgbSettings settings;
-  PF_Err readErr = PF_Err_NONE;
-  PF_Err checkinErr = PF_Err_NONE;
-  ReadChannelSplits(in, settings.channels, readErr, checkinErr);
+  const PF_Err readErr = ReadChannelSplits(in, settings.channels);
   settings.width = extent.right - extent.left;
   settings.height = extent.bottom - extent.top;
   settings.src = src;
@@ -122,8 +120,11 @@ template PF_Err SplitRgbPixel<PixelTraits<PF_Pixel16>>(void*, A_long, A_long, PF
                                                        PF_Pixel16*);
 template PF_Err SplitRgbPixel<PixelTraits<PF_PixelFloat>>(void*, A_long, A_long, PF_PixelFloat*,
                                                           PF_PixelFloat*);
-template PF_Err RenderSplitRgb<PF_Pixel8>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-template PF_Err RenderSplitRgb<PF_Pixel16>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-template PF_Err RenderSplitRgb<PF_PixelFloat>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
+template PF_Err RenderSplitRgb<PixelTraits<PF_Pixel8>>(PF_InData*, PF_EffectWorld*,
+                                                       PF_EffectWorld*);
+template PF_Err RenderSplitRgb<PixelTraits<PF_Pixel16>>(PF_InData*, PF_EffectWorld*,
+                                                        PF_EffectWorld*);
+template PF_Err RenderSplitRgb<PixelTraits<PF_PixelFloat>>(PF_InData*, PF_EffectWorld*,
+                                                           PF_EffectWorld*);
 
 }  // namespace jf

@@ -49,11 +49,14 @@ extern template PF_Err SplitRgbPixel<PixelTraits<PF_PixelFloat>>(void*, A_long, 
 
 /// Split RGB: colour channels offset, mirrored, inverted or hidden. Returns the iteration's
 /// error, else the status of the last parameter read (the blue "Flip Vertical").
-template <typename PixelT>
+template <PixelTraitsLike Px>
 PF_Err RenderSplitRgb(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst);
 
-extern template PF_Err RenderSplitRgb<PF_Pixel8>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-extern template PF_Err RenderSplitRgb<PF_Pixel16>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-extern template PF_Err RenderSplitRgb<PF_PixelFloat>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
+extern template PF_Err RenderSplitRgb<PixelTraits<PF_Pixel8>>(PF_InData*, PF_EffectWorld*,
+                                                              PF_EffectWorld*);
+extern template PF_Err RenderSplitRgb<PixelTraits<PF_Pixel16>>(PF_InData*, PF_EffectWorld*,
+                                                               PF_EffectWorld*);
+extern template PF_Err RenderSplitRgb<PixelTraits<PF_PixelFloat>>(PF_InData*, PF_EffectWorld*,
+                                                                  PF_EffectWorld*);
 
 }  // namespace jf

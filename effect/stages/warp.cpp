@@ -15,12 +15,13 @@
 namespace jf {
 namespace {
 
-/// Reads the stage's parameters in table order; err and checkinErr end up holding the last
-/// read's codes.
-void ReadWarpSettings(PF_InData* in, WarpSettings& s, PF_Err& err, PF_Err& checkinErr) {
-  s.frequency = ReadFloatSlider(in, ParamId::WarpFrequency, err, checkinErr);
-  s.amplitude = ReadFloatSliderInt(in, ParamId::WarpAmplitude, err, checkinErr);
-  s.offset = ReadFloatSliderInt(in, ParamId::WarpOffset, err, checkinErr);
+/// Reads the stage's parameters in table order; returns the last read's code.
+PF_Err ReadWarpSettings(PF_InData* in, WarpSettings& s) {
+  ReadRunKeepingLast read(in);
+  s.frequency = read.FloatSlider(ParamId::WarpFrequency);
+  s.amplitude = read.FloatSliderInt(ParamId::WarpAmplitude);
+  s.offset = read.FloatSliderInt(ParamId::WarpOffset);
+  return read.Error();
 }
 
 }  // namespace
@@ -64,13 +65,12 @@ PF_Err WarpPixel(void* refcon, A_long x, A_long y, typename Px::Pixel*, typename
   if (sx < INT32_MIN || sx > INT32_MAX) return PF_Err_NONE;
   // A source column outside the source leaves the destination pixel as it was.
   if (!Contains(c.srcExtent, static_cast<A_long>(sx), y)) return PF_Err_NONE;
-  CopyPixel(*PixelAt<typename Px::Pixel>(c.src, static_cast<A_long>(sx), y), *out);
+  *out = *PixelAt<typename Px::Pixel>(c.src, static_cast<A_long>(sx), y);
   return PF_Err_NONE;
 }
 
-template <typename PixelT>
+template <PixelTraitsLike Px>
 PF_Err RenderWarp(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst) {
-  using Px = PixelTraits<PixelT>;
   SuiteHandler suites(in->pica_basicP);
   const A_long rows = dst->extent_hint.bottom - dst->extent_hint.top;
 
@@ -82,9 +82,7 @@ PF_Err RenderWarp(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst) {
   if (offsets == nullptr) return PF_Err_NONE;
 
   WarpSettings settings;
-  PF_Err readErr = PF_Err_NONE;
-  PF_Err checkinErr = PF_Err_NONE;
-  ReadWarpSettings(in, settings, readErr, checkinErr);
+  const PF_Err readErr = ReadWarpSettings(in, settings);
   PlaceWarpRowOffsets(settings, rows, offsets);
 
   // The pixel pass runs whatever the reads returned, so a frame is never left unwritten.
@@ -98,8 +96,9 @@ template PF_Err WarpPixel<PixelTraits<PF_Pixel8>>(void*, A_long, A_long, PF_Pixe
 template PF_Err WarpPixel<PixelTraits<PF_Pixel16>>(void*, A_long, A_long, PF_Pixel16*, PF_Pixel16*);
 template PF_Err WarpPixel<PixelTraits<PF_PixelFloat>>(void*, A_long, A_long, PF_PixelFloat*,
                                                       PF_PixelFloat*);
-template PF_Err RenderWarp<PF_Pixel8>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-template PF_Err RenderWarp<PF_Pixel16>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-template PF_Err RenderWarp<PF_PixelFloat>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
+template PF_Err RenderWarp<PixelTraits<PF_Pixel8>>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
+template PF_Err RenderWarp<PixelTraits<PF_Pixel16>>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
+template PF_Err RenderWarp<PixelTraits<PF_PixelFloat>>(PF_InData*, PF_EffectWorld*,
+                                                       PF_EffectWorld*);
 
 }  // namespace jf

@@ -47,11 +47,14 @@ extern template PF_Err WarpPixel<PixelTraits<PF_PixelFloat>>(void*, A_long, A_lo
 /// Warp: rows shifted by smoothed one-dimensional noise. Without scratch memory for the row
 /// table it leaves dst unwritten and returns 0; otherwise it returns the iteration's error, else
 /// the status of the last parameter read ("Offset").
-template <typename PixelT>
+template <PixelTraitsLike Px>
 PF_Err RenderWarp(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst);
 
-extern template PF_Err RenderWarp<PF_Pixel8>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-extern template PF_Err RenderWarp<PF_Pixel16>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-extern template PF_Err RenderWarp<PF_PixelFloat>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
+extern template PF_Err RenderWarp<PixelTraits<PF_Pixel8>>(PF_InData*, PF_EffectWorld*,
+                                                          PF_EffectWorld*);
+extern template PF_Err RenderWarp<PixelTraits<PF_Pixel16>>(PF_InData*, PF_EffectWorld*,
+                                                           PF_EffectWorld*);
+extern template PF_Err RenderWarp<PixelTraits<PF_PixelFloat>>(PF_InData*, PF_EffectWorld*,
+                                                              PF_EffectWorld*);
 
 }  // namespace jf

@@ -14,13 +14,13 @@ BasicBlocksSettings DefaultSettings(A_long count) {
   s.count = count;
   s.maxHorizontalOffset = 300;
   s.positionSeed = 1;
-  s.minWidth = 50;
-  s.widthRange = 300;
-  s.widthSeed = 1;
-  s.minHeight = 25;
-  s.heightRange = 25;
-  s.heightSeed = 1;
-  s.blendMode = 1;
+  s.width.min = 50;
+  s.width.range = 300;
+  s.width.seed = 1;
+  s.height.min = 25;
+  s.height.range = 25;
+  s.height.seed = 1;
+  s.blendMode = BlendMode::Copy;
   return s;
 }
 

@@ -69,11 +69,11 @@ TEST_P(BlurAtDepth, OverlappingBlocksBlurOnce) {
   auto input = Pattern(120, 80, GetParam());
   BlurBlocksSettings s;
   s.count = 40;
-  s.positionSeed = s.widthSeed = s.heightSeed = 1;
-  s.minWidth = 100;
-  s.widthRange = 50;
-  s.minHeight = 50;
-  s.heightRange = 20;
+  s.positionSeed = s.width.seed = s.height.seed = 1;
+  s.width.min = 100;
+  s.width.range = 50;
+  s.height.min = 50;
+  s.height.range = 20;
   std::vector<BlurBlockRecord> table(40);
   PlaceBlurBlocks(s, 0, 0, 120, 80, table.data());
   ExpectPasted(*Render(rig, *input), *input, 3.0, [&](A_long x, A_long y) {

@@ -16,13 +16,13 @@ BasicBlocksSettings Defaults() {
   s.maxHorizontalOffset = 300;
   s.maxVerticalOffset = 0;
   s.positionSeed = 1;
-  s.minWidth = 50;
-  s.widthRange = 300;
-  s.widthSeed = 1;
-  s.minHeight = 25;
-  s.heightRange = 25;
-  s.heightSeed = 1;
-  s.blendMode = 3;
+  s.width.min = 50;
+  s.width.range = 300;
+  s.width.seed = 1;
+  s.height.min = 25;
+  s.height.range = 25;
+  s.height.seed = 1;
+  s.blendMode = BlendMode::InFront;
   return s;
 }
 
@@ -97,10 +97,10 @@ TEST(PlaceBasicBlocks, ShiftsPointTowardsTheMiddleAndANegativeMaximumReversesThe
 
 TEST(PlaceBasicBlocks, ZeroRangesGiveEqualSizes) {
   BasicBlocksSettings s = Defaults();
-  s.widthRange = 0;
-  s.heightRange = 0;
-  s.minWidth = 7;
-  s.minHeight = 9;
+  s.width.range = 0;
+  s.height.range = 0;
+  s.width.min = 7;
+  s.height.min = 9;
   for (const BlockRecord& b : Place(s, 0, 0, 640, 360)) {
     EXPECT_EQ(b.width, 7);
     EXPECT_EQ(b.height, 9);
@@ -109,10 +109,10 @@ TEST(PlaceBasicBlocks, ZeroRangesGiveEqualSizes) {
 
 TEST(PlaceBasicBlocks, HalfResolutionHalvesSizesAndShiftsNotPositions) {
   BasicBlocksSettings full = Defaults();
-  full.widthRange = 0;
-  full.heightRange = 0;
-  full.minWidth = 80;
-  full.minHeight = 40;
+  full.width.range = 0;
+  full.height.range = 0;
+  full.width.min = 80;
+  full.height.min = 40;
   full.maxVerticalOffset = 100;
   BasicBlocksSettings half = full;
   half.downsampleX = 0.5;
@@ -134,8 +134,8 @@ TEST(PlaceBasicBlocks, OddExtentAndOddWidth) {
   // W = 5 gives hw = 2, so x runs from L + 2 − trunc(2 · (1 − p/50)); width 7 moves it by 3.
   BasicBlocksSettings s = Defaults();
   s.count = 20;
-  s.minWidth = 7;
-  s.widthRange = 0;
+  s.width.min = 7;
+  s.width.range = 0;
   s.maxHorizontalOffset = 0;
   for (const BlockRecord& b : Place(s, 10, 0, 5, 5)) {
     const A_long before = b.x + 3;

@@ -13,11 +13,11 @@ std::vector<BlurBlockRecord> Place(A_long count, A_long minWidth, A_long widthRa
                                    A_long w = 200, A_long h = 100, A_long minHeight = 50) {
   BlurBlocksSettings s;
   s.count = count;
-  s.positionSeed = s.widthSeed = s.heightSeed = 1;
-  s.minWidth = minWidth;
-  s.widthRange = widthRange;
-  s.minHeight = minHeight;
-  s.heightRange = 20;
+  s.positionSeed = s.width.seed = s.height.seed = 1;
+  s.width.min = minWidth;
+  s.width.range = widthRange;
+  s.height.min = minHeight;
+  s.height.range = 20;
   s.downsampleX = s.downsampleY = ds;
   std::vector<BlurBlockRecord> table(count);
   PlaceBlurBlocks(s, 0, 0, w, h, table.data());
