@@ -239,8 +239,8 @@ PF_Err ActivationPixel(void* refcon, A_long, A_long, PixelT* in, PixelT* out) {
 std::array<A_long, 9> ConvolutionKernel(float coefficientPercent) {
   const float g = coefficientPercent / 100.0f;
   // g is single precision; the products with the double constants are taken in double.
-  const A_long edge = -30 - TruncToLong(g * -30.0);
-  const A_long centre = TruncToLong(g * 255.0);
+  const A_long edge = -30 - TruncToLong(static_cast<double>(g) * -30.0);
+  const A_long centre = TruncToLong(static_cast<double>(g) * 255.0);
   std::array<A_long, 9> kernel;
   kernel.fill(edge);
   kernel[4] = centre;
