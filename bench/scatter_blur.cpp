@@ -13,7 +13,6 @@
 #include <thread>
 #include <vector>
 
-#include "headless/aegp_world_suite.h"
 #include "headless/instance.h"
 #include "headless/module.h"
 #include "headless/worlds.h"
@@ -128,7 +127,6 @@ BENCHMARK(BM_BlurRuleNaive)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void RenderFrames(benchmark::State& state, ParamId enable, ParamId count) {
   const headless::Module module = headless::Module::Load(JF_MODULE_PATH);
-  headless::RegisterAegpWorldSuite();
   headless::Host host;
   host.SetThreadCount(static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
   headless::Instance instance(host, module);

@@ -7,7 +7,6 @@
 #include <string>
 #include <thread>
 
-#include "headless/aegp_world_suite.h"
 #include "headless/instance.h"
 #include "headless/module.h"
 #include "headless/worlds.h"
@@ -63,7 +62,6 @@ void FillPattern(headless::World& world, int depth) {
 void RenderFrames(benchmark::State& state, const Stage* stage, A_long width, A_long height,
                   int depth) {
   const headless::Module module = headless::Module::Load(JF_MODULE_PATH);
-  headless::RegisterAegpWorldSuite();  // Blur Blocks blurs through the AEGP side of the host
   headless::Host host;
   host.SetThreadCount(static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
   {

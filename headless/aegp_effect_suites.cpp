@@ -73,17 +73,13 @@ Host* HostOfHandle(const void* handle, AegpObject::Kind kind, AegpObject* object
   return *found ? HostOf(object->effectRef) : Host::Current();
 }
 
-A_Err Enter(Host* host, const char* op) {
-  return host == nullptr ? static_cast<A_Err>(A_Err_PARAMETER) : host->GetGate().Pass(op);
-}
-
 // ---- AEGP PF Interface Suite -------------------------------------------------------------------
 
 // Effects pass plug-in id 0, as they are no AEGP plug-ins; the host takes any id.
 A_Err GetNewEffectForEffect(AEGP_PluginID /*pluginId*/, PF_ProgPtr effectRef,
                             AEGP_EffectRefH* effectPH) {
   Host* host = HostOf(effectRef);
-  A_Err err = Enter(host, "AEGP_GetNewEffectForEffect");
+  A_Err err = Enter(host, "AEGP_GetNewEffectForEffect", A_Err_PARAMETER);
   if (effectPH == nullptr) return A_Err_PARAMETER;
   *effectPH = nullptr;
   if (err != A_Err_NONE) return err;
@@ -101,7 +97,7 @@ A_Err GetNewEffectStreamByIndex(AEGP_PluginID /*pluginId*/, AEGP_EffectRefH effe
   AegpObject effect{};
   bool known = false;
   Host* host = HostOfHandle(effectH, AegpObject::Kind::Effect, &effect, &known);
-  A_Err err = Enter(host, "AEGP_GetNewEffectStreamByIndex");
+  A_Err err = Enter(host, "AEGP_GetNewEffectStreamByIndex", A_Err_PARAMETER);
   if (streamPH == nullptr) return A_Err_PARAMETER;
   *streamPH = nullptr;
   if (err != A_Err_NONE) return err;
@@ -121,7 +117,7 @@ A_Err DisposeStream(AEGP_StreamRefH streamH) {
   AegpObject stream{};
   bool known = false;
   Host* host = HostOfHandle(streamH, AegpObject::Kind::Stream, &stream, &known);
-  A_Err err = Enter(host, "AEGP_DisposeStream");
+  A_Err err = Enter(host, "AEGP_DisposeStream", A_Err_PARAMETER);
   if (!known || !TheObjects().Remove(streamH, AegpObject::Kind::Stream)) return A_Err_PARAMETER;
   if (host != nullptr) host->GetAccounting().Released(Accounting::Kind::Stream);
   return err;
@@ -135,7 +131,8 @@ A_Err SetDynamicStreamFlag(AEGP_StreamRefH streamH, AEGP_DynStreamFlags flag,
   AegpObject stream{};
   bool known = false;
   Host* host = HostOfHandle(streamH, AegpObject::Kind::Stream, &stream, &known);
-  if (A_Err err = Enter(host, "AEGP_SetDynamicStreamFlag"); err != A_Err_NONE) return err;
+  if (A_Err err = Enter(host, "AEGP_SetDynamicStreamFlag", A_Err_PARAMETER); err != A_Err_NONE)
+    return err;
   if (!known || flag != AEGP_DynStreamFlag_HIDDEN) return A_Err_PARAMETER;
   Instance* instance = Instance::FromEffectRef(stream.effectRef);
   if (instance == nullptr) return A_Err_PARAMETER;
@@ -150,7 +147,7 @@ A_Err DisposeEffect(AEGP_EffectRefH effectH) {
   AegpObject effect{};
   bool known = false;
   Host* host = HostOfHandle(effectH, AegpObject::Kind::Effect, &effect, &known);
-  A_Err err = Enter(host, "AEGP_DisposeEffect");
+  A_Err err = Enter(host, "AEGP_DisposeEffect", A_Err_PARAMETER);
   if (!known || !TheObjects().Remove(effectH, AegpObject::Kind::Effect)) return A_Err_PARAMETER;
   if (host != nullptr) host->GetAccounting().Released(Accounting::Kind::EffectRef);
   return err;
@@ -239,15 +236,12 @@ const Tables& TheTables() {
 
 }  // namespace
 
-void RegisterAegpEffectSuites() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    const Tables& t = TheTables();
-    RegisterSuite(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1, &t.pfInterface);
-    RegisterSuite(kAEGPStreamSuite, kAEGPStreamSuiteVersion2, &t.stream);
-    RegisterSuite(kAEGPDynamicStreamSuite, kAEGPDynamicStreamSuiteVersion2, &t.dynamicStream);
-    RegisterSuite(kAEGPEffectSuite, kAEGPEffectSuiteVersion2, &t.effect);
-  });
+void RegisterAegpEffectSuites(SuiteRegistry& registry) {
+  const Tables& t = TheTables();
+  registry.Register(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1, &t.pfInterface);
+  registry.Register(kAEGPStreamSuite, kAEGPStreamSuiteVersion2, &t.stream);
+  registry.Register(kAEGPDynamicStreamSuite, kAEGPDynamicStreamSuiteVersion2, &t.dynamicStream);
+  registry.Register(kAEGPEffectSuite, kAEGPEffectSuiteVersion2, &t.effect);
 }
 
 const AEGP_PFInterfaceSuite1& PFInterfaceSuiteTable() {

@@ -11,11 +11,13 @@
 
 #include "AE_GeneralPlug.h"
 #include "AE_GeneralPlugOld.h"
+#include "headless/suites.h"
 
 namespace jf::headless {
 
 /// Adds the four suites to the suites every host serves; calling it again changes nothing.
-void RegisterAegpEffectSuites();
+/// Serves the suites of this file in registry.
+void RegisterAegpEffectSuites(SuiteRegistry& registry);
 
 const AEGP_PFInterfaceSuite1& PFInterfaceSuiteTable();
 const AEGP_StreamSuite2& StreamSuite2Table();

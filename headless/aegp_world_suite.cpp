@@ -66,10 +66,6 @@ AegpWorlds& TheWorlds() {
   return worlds;
 }
 
-A_Err Enter(Host* host, const char* op) {
-  return host == nullptr ? A_Err_PARAMETER : host->GetGate().Pass(op);
-}
-
 bool FormatOf(AEGP_WorldType type, PF_PixelFormat* format) {
   switch (type) {
     case AEGP_WorldType_8:
@@ -90,7 +86,7 @@ bool FormatOf(AEGP_WorldType type, PF_PixelFormat* format) {
 
 A_Err New(AEGP_PluginID, AEGP_WorldType type, A_long width, A_long height, AEGP_WorldH* worldPH) {
   Host* host = Host::Current();
-  if (A_Err err = Enter(host, "AEGP_New"); err != A_Err_NONE) return err;
+  if (A_Err err = Enter(host, "AEGP_New", A_Err_PARAMETER); err != A_Err_NONE) return err;
   PF_PixelFormat format = PF_PixelFormat_INVALID;
   if (worldPH == nullptr || !FormatOf(type, &format)) return A_Err_PARAMETER;
   *worldPH = nullptr;
@@ -109,7 +105,7 @@ A_Err New(AEGP_PluginID, AEGP_WorldType type, A_long width, A_long height, AEGP_
 // true.
 A_Err Dispose(AEGP_WorldH worldH) {
   Host* host = Host::Current();
-  const A_Err err = Enter(host, "AEGP_Dispose");
+  const A_Err err = Enter(host, "AEGP_Dispose", A_Err_PARAMETER);
   if (host == nullptr) return err;
   std::unique_ptr<AegpWorld> record = TheWorlds().Remove(host, worldH);
   if (!record) return err != A_Err_NONE ? err : A_Err_PARAMETER;
@@ -121,7 +117,8 @@ A_Err Dispose(AEGP_WorldH worldH) {
 
 A_Err FillOutPFEffectWorld(AEGP_WorldH worldH, PF_EffectWorld* pf_worldP) {
   Host* host = Host::Current();
-  if (A_Err err = Enter(host, "AEGP_FillOutPFEffectWorld"); err != A_Err_NONE) return err;
+  if (A_Err err = Enter(host, "AEGP_FillOutPFEffectWorld", A_Err_PARAMETER); err != A_Err_NONE)
+    return err;
   if (pf_worldP == nullptr) return A_Err_PARAMETER;
   PF_EffectWorld world{};
   if (!TheWorlds().Find(host, worldH, &world)) return A_Err_PARAMETER;
@@ -131,7 +128,7 @@ A_Err FillOutPFEffectWorld(AEGP_WorldH worldH, PF_EffectWorld* pf_worldP) {
 
 A_Err FastBlur(A_FpLong radiusF, PF_ModeFlags mode, PF_Quality, AEGP_WorldH worldH) {
   Host* host = Host::Current();
-  if (A_Err err = Enter(host, "AEGP_FastBlur"); err != A_Err_NONE) return err;
+  if (A_Err err = Enter(host, "AEGP_FastBlur", A_Err_PARAMETER); err != A_Err_NONE) return err;
   if (mode != PF_MF_Alpha_STRAIGHT && mode != PF_MF_Alpha_PREMUL) return A_Err_PARAMETER;
   PF_EffectWorld world{};
   if (!TheWorlds().Find(host, worldH, &world)) return A_Err_PARAMETER;
@@ -176,19 +173,9 @@ const AEGP_WorldSuite3& AegpWorldSuite3Table() {
   return kSuite3;
 }
 
-void RegisterAegpWorldSuite() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    RegisterSuite(kAEGPWorldSuite, kAEGPWorldSuiteVersion2, &kSuite2);
-    RegisterSuite(kAEGPWorldSuite, kAEGPWorldSuiteVersion3, &kSuite3);
-  });
+void RegisterAegpWorldSuite(SuiteRegistry& registry) {
+  registry.Register(kAEGPWorldSuite, kAEGPWorldSuiteVersion2, &kSuite2);
+  registry.Register(kAEGPWorldSuite, kAEGPWorldSuiteVersion3, &kSuite3);
 }
-
-// Served from program start by every program that links this file.
-namespace {
-const struct AegpWorldSuiteRegistration {
-  AegpWorldSuiteRegistration() { RegisterAegpWorldSuite(); }
-} kRegistration;
-}  // namespace
 
 }  // namespace jf::headless

@@ -22,12 +22,14 @@
 
 #include "AE_GeneralPlug.h"
 #include "AE_GeneralPlugOld.h"
+#include "headless/suites.h"
 
 namespace jf::headless {
 
 /// Adds both versions to the suites every host made from now on serves; calling it again
 /// changes nothing.
-void RegisterAegpWorldSuite();
+/// Serves the suites of this file in registry.
+void RegisterAegpWorldSuite(SuiteRegistry& registry);
 
 const AEGP_WorldSuite2& AegpWorldSuite2Table();
 const AEGP_WorldSuite3& AegpWorldSuite3Table();

@@ -19,8 +19,6 @@
 namespace jf::headless {
 namespace {
 
-thread_local Host* t_currentHost = nullptr;
-
 // Effect references are instance addresses, honoured only while the instance lives.
 struct LiveInstances {
   std::mutex mutex;
@@ -97,46 +95,9 @@ bool Supervised(const ParamStore& params, PF_ParamIndex index) {
 
 }  // namespace
 
-void CountCall(std::string_view operation) {
-  if (Host* host = Host::Current()) host->GetGate().Pass(operation);
-}
-
-// ---- Host ------------------------------------------------------------------------------------
-
-Host::Host() : m_basic(BasicSuiteTable()) {
-  AddStandardSuites(m_suites);
-  SetThreadCount(static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
-}
-
-Host::~Host() = default;
-
-void Host::SetThreadCount(int threads) {
-  m_threads = std::max(1, threads);
-  m_arena = std::make_unique<tbb::task_arena>(m_threads);
-  m_arena->initialize();
-}
-
-std::string Host::Leaks() const {
-  std::int64_t kept = 0;
-  {
-    std::lock_guard lock(m_instancesMutex);
-    for (const Instance* instance : m_instances) {
-      if (instance->GlobalData() != nullptr && m_handles.Contains(instance->GlobalData())) ++kept;
-    }
-  }
-  return m_accounting.Leaks(kept);
-}
-
-Host* Host::Current() {
-  return t_currentHost;
-}
-
-Host::Activation::Activation(Host& host) : m_previous(t_currentHost) {
-  t_currentHost = &host;
-}
-
-Host::Activation::~Activation() {
-  t_currentHost = m_previous;
+Host* HostFor(PF_ProgPtr ref) {
+  if (Instance* instance = Instance::FromEffectRef(ref)) return &instance->GetHost();
+  return Host::Current();
 }
 
 // ---- Instance ----------------------------------------------------------------------------------

@@ -11,10 +11,9 @@ namespace jf::headless {
 namespace {
 
 // The instance an effect reference names, after the gate of op; null with *err set otherwise.
-Instance* Enter(PF_ProgPtr ref, const char* op, PF_Err* err) {
+Instance* EnterInstance(PF_ProgPtr ref, const char* op, PF_Err* err) {
+  *err = Enter(HostFor(ref), op);
   Instance* instance = Instance::FromEffectRef(ref);
-  Host* host = instance != nullptr ? &instance->GetHost() : Host::Current();
-  *err = host != nullptr ? host->GetGate().Pass(op) : PF_Err_BAD_CALLBACK_PARAM;
   if (*err == PF_Err_NONE && instance == nullptr) *err = PF_Err_BAD_CALLBACK_PARAM;
   return *err == PF_Err_NONE ? instance : nullptr;
 }
@@ -24,7 +23,7 @@ Instance* Enter(PF_ProgPtr ref, const char* op, PF_Err* err) {
 PF_Err CheckoutParam(PF_ProgPtr ref, PF_ParamIndex index, A_long time, A_long timeStep,
                      A_u_long timeScale, PF_ParamDef* param) {
   PF_Err err = PF_Err_NONE;
-  Instance* instance = Enter(ref, "checkout_param", &err);
+  Instance* instance = EnterInstance(ref, "checkout_param", &err);
   if (instance == nullptr) return err;
   err = instance->Params().Checkout(index, time, timeStep, timeScale, param);
   if (err == PF_Err_NONE) instance->GetHost().GetAccounting().Acquired(Accounting::Kind::Param);
@@ -33,10 +32,8 @@ PF_Err CheckoutParam(PF_ProgPtr ref, PF_ParamIndex index, A_long time, A_long ti
 
 // A check-in the gate fails still checks in: the failure is reported, the accounting stays true.
 PF_Err CheckinParam(PF_ProgPtr ref, PF_ParamDef* param) {
-  PF_Err gateErr = PF_Err_NONE;
+  const PF_Err gateErr = Enter(HostFor(ref), "checkin_param");
   Instance* instance = Instance::FromEffectRef(ref);
-  Host* host = instance != nullptr ? &instance->GetHost() : Host::Current();
-  gateErr = host != nullptr ? host->GetGate().Pass("checkin_param") : PF_Err_BAD_CALLBACK_PARAM;
   if (instance == nullptr || param == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
   instance->GetHost().GetAccounting().Released(Accounting::Kind::Param);
   return gateErr;
@@ -44,7 +41,7 @@ PF_Err CheckinParam(PF_ProgPtr ref, PF_ParamDef* param) {
 
 PF_Err AddParam(PF_ProgPtr ref, PF_ParamIndex index, PF_ParamDefPtr def) {
   PF_Err err = PF_Err_NONE;
-  Instance* instance = Enter(ref, "add_param", &err);
+  Instance* instance = EnterInstance(ref, "add_param", &err);
   if (instance == nullptr) return err;
   // Definitions change only while the effect declares them, never under a render's reads.
   if (instance->CurrentCommand() != PF_Cmd_PARAMS_SETUP) return PF_Err_BAD_CALLBACK_PARAM;
@@ -53,14 +50,14 @@ PF_Err AddParam(PF_ProgPtr ref, PF_ParamIndex index, PF_ParamDefPtr def) {
 
 PF_Err Abort(PF_ProgPtr ref) {
   PF_Err err = PF_Err_NONE;
-  Instance* instance = Enter(ref, "abort", &err);
+  Instance* instance = EnterInstance(ref, "abort", &err);
   if (instance == nullptr) return err;
   return instance->GetHost().AbortRequested() ? PF_Interrupt_CANCEL : PF_Err_NONE;
 }
 
 PF_Err Progress(PF_ProgPtr ref, A_long, A_long) {
   PF_Err err = PF_Err_NONE;
-  Instance* instance = Enter(ref, "progress", &err);
+  Instance* instance = EnterInstance(ref, "progress", &err);
   if (instance == nullptr) return err;
   return instance->GetHost().AbortRequested() ? PF_Interrupt_CANCEL : PF_Err_NONE;
 }
@@ -71,14 +68,14 @@ PF_Err CheckoutLayer(PF_ProgPtr ref, PF_ParamIndex index, A_long checkoutId,
                      const PF_RenderRequest* request, A_long, A_long, A_u_long,
                      PF_CheckoutResult* result) {
   PF_Err err = PF_Err_NONE;
-  Instance* instance = Enter(ref, "checkout_layer", &err);
+  Instance* instance = EnterInstance(ref, "checkout_layer", &err);
   if (instance == nullptr) return err;
   return instance->CheckoutLayer(index, checkoutId, request, result);
 }
 
 PF_Err CheckoutLayerPixels(PF_ProgPtr ref, A_long checkoutId, PF_EffectWorld** pixels) {
   PF_Err err = PF_Err_NONE;
-  Instance* instance = Enter(ref, "checkout_layer_pixels", &err);
+  Instance* instance = EnterInstance(ref, "checkout_layer_pixels", &err);
   if (pixels != nullptr && instance == nullptr) *pixels = nullptr;
   if (instance == nullptr) return err;
   return instance->CheckoutLayerPixels(checkoutId, pixels);
@@ -86,14 +83,14 @@ PF_Err CheckoutLayerPixels(PF_ProgPtr ref, A_long checkoutId, PF_EffectWorld** p
 
 PF_Err CheckinLayerPixels(PF_ProgPtr ref, A_long checkoutId) {
   PF_Err err = PF_Err_NONE;
-  Instance* instance = Enter(ref, "checkin_layer_pixels", &err);
+  Instance* instance = EnterInstance(ref, "checkin_layer_pixels", &err);
   if (instance == nullptr) return err;
   return instance->CheckinLayerPixels(checkoutId);
 }
 
 PF_Err CheckoutOutput(PF_ProgPtr ref, PF_EffectWorld** output) {
   PF_Err err = PF_Err_NONE;
-  Instance* instance = Enter(ref, "checkout_output", &err);
+  Instance* instance = EnterInstance(ref, "checkout_output", &err);
   if (output != nullptr && instance == nullptr) *output = nullptr;
   if (instance == nullptr) return err;
   return instance->CheckoutOutput(output);

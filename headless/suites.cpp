@@ -24,17 +24,6 @@ namespace {
 
 // ---- Finding the host and passing the gate -------------------------------------------------
 
-// The host of an operation: the instance's when ref names one, else the thread's current host.
-Host* HostFor(PF_ProgPtr ref) {
-  if (Instance* instance = Instance::FromEffectRef(ref)) return &instance->GetHost();
-  return Host::Current();
-}
-
-// Passes the gate of op; without a host nothing can be served.
-PF_Err Enter(Host* host, const char* op) {
-  return host == nullptr ? PF_Err_BAD_CALLBACK_PARAM : host->GetGate().Pass(op);
-}
-
 // Operations that cannot report an error (void, numbers) are counted only.
 void Count(const char* op) {
   CountCall(op);
@@ -484,22 +473,6 @@ const Tables& TheTables() {
   return tables;
 }
 
-struct Catalogue {
-  std::mutex mutex;
-  std::map<std::pair<std::string, int>, const void*> tables;
-};
-
-Catalogue& TheCatalogue() {
-  static Catalogue catalogue;
-  return catalogue;
-}
-
-// Handle memory starts as this pattern rather than zeros, as a debugging allocator's would:
-// an effect must write what it reads.
-constexpr int kFreshMemoryByte = 0xA5;
-// Handles beyond this are refused like any allocation that fails.
-constexpr A_u_longlong kMaxHandleBytes = 1ull << 32;
-
 }  // namespace
 
 int AnsiSprintf(A_char* buffer, const A_char* format, ...) {
@@ -550,34 +523,20 @@ void SuiteRegistry::Register(std::string_view name, int version, const void* tab
   m_tables[{std::string(name), version}] = table;
 }
 
-// A null table masks a suite registered for every host.
 void SuiteRegistry::Remove(std::string_view name, int version) {
   std::lock_guard lock(m_mutex);
-  m_tables[{std::string(name), version}] = nullptr;
+  m_tables.erase({std::string(name), version});
 }
 
 const void* SuiteRegistry::Find(std::string_view name, int version) const {
-  {
-    std::lock_guard lock(m_mutex);
-    auto it = m_tables.find({std::string(name), version});
-    if (it != m_tables.end()) return it->second;
-  }
-  Catalogue& c = TheCatalogue();
-  std::lock_guard lock(c.mutex);
-  auto it = c.tables.find({std::string(name), version});
-  return it == c.tables.end() ? nullptr : it->second;
-}
-
-void RegisterSuite(std::string_view name, int version, const void* table) {
-  Catalogue& c = TheCatalogue();
-  std::lock_guard lock(c.mutex);
-  c.tables[{std::string(name), version}] = table;
+  std::lock_guard lock(m_mutex);
+  auto it = m_tables.find({std::string(name), version});
+  return it == m_tables.end() ? nullptr : it->second;
 }
 
 void AddStandardSuites(SuiteRegistry& registry) {
-  // Registered from here so that their file is always linked into programs using the host.
-  RegisterAegpEffectSuites();
-  RegisterAegpWorldSuite();
+  RegisterAegpEffectSuites(registry);
+  RegisterAegpWorldSuite(registry);
   const Tables& t = TheTables();
   registry.Register(kPFWorldSuite, kPFWorldSuiteVersion1, &t.world1);
   registry.Register(kPFWorldSuite, kPFWorldSuiteVersion2, &t.world2);
@@ -590,150 +549,6 @@ void AddStandardSuites(SuiteRegistry& registry) {
   registry.Register(kPFFillMatteSuite, kPFFillMatteSuiteVersion2, &t.fillMatte);
   registry.Register(kPFColorParamSuite, kPFColorParamSuiteVersion1, &t.colorParam);
   registry.Register(kAEGPUtilitySuite, kAEGPUtilitySuiteVersion3, &t.utility);
-}
-
-// ---- Host memory
-// ----------------------------------------------------------------------------------
-
-// The handle is the address of `memory`, the first member, so *handle is the block's address.
-struct HandleStore::Block {
-  void* memory = nullptr;
-  A_u_longlong size = 0;
-  int locks = 0;
-};
-
-HandleStore::~HandleStore() {
-  for (auto& [handle, block] : m_blocks) {
-    std::free(block->memory);
-    delete block;
-  }
-}
-
-PF_Handle HandleStore::New(A_u_longlong size) {
-  if (size > kMaxHandleBytes) return nullptr;
-  auto* block = new (std::nothrow) Block;
-  if (block == nullptr) return nullptr;
-  block->memory = std::malloc(std::max<A_u_longlong>(size, 1));
-  if (block->memory == nullptr) {
-    delete block;
-    return nullptr;
-  }
-  std::memset(block->memory, kFreshMemoryByte, size);
-  block->size = size;
-  auto handle = reinterpret_cast<PF_Handle>(&block->memory);
-  std::lock_guard lock(m_mutex);
-  try {
-    m_blocks.emplace(handle, block);
-  } catch (const std::bad_alloc&) {
-    std::free(block->memory);
-    delete block;
-    return nullptr;
-  }
-  return handle;
-}
-
-void* HandleStore::Lock(PF_Handle handle) {
-  std::lock_guard lock(m_mutex);
-  auto it = m_blocks.find(handle);
-  if (it == m_blocks.end()) return nullptr;
-  ++it->second->locks;
-  return it->second->memory;
-}
-
-void HandleStore::Unlock(PF_Handle handle) {
-  std::lock_guard lock(m_mutex);
-  auto it = m_blocks.find(handle);
-  if (it != m_blocks.end() && it->second->locks > 0) --it->second->locks;
-}
-
-bool HandleStore::Dispose(PF_Handle handle) {
-  Block* block = nullptr;
-  {
-    std::lock_guard lock(m_mutex);
-    auto it = m_blocks.find(handle);
-    if (it == m_blocks.end()) return false;
-    block = it->second;
-    m_blocks.erase(it);
-  }
-  std::free(block->memory);
-  delete block;
-  return true;
-}
-
-A_u_longlong HandleStore::Size(PF_Handle handle) const {
-  std::lock_guard lock(m_mutex);
-  auto it = m_blocks.find(handle);
-  return it == m_blocks.end() ? 0 : it->second->size;
-}
-
-PF_Err HandleStore::Resize(A_u_longlong size, PF_Handle* handle) {
-  if (handle == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
-  std::lock_guard lock(m_mutex);
-  auto it = m_blocks.find(*handle);
-  if (it == m_blocks.end()) return PF_Err_BAD_CALLBACK_PARAM;
-  if (size > kMaxHandleBytes) return PF_Err_OUT_OF_MEMORY;
-  Block* block = it->second;
-  void* memory = std::realloc(block->memory, std::max<A_u_longlong>(size, 1));
-  if (memory == nullptr) return PF_Err_OUT_OF_MEMORY;
-  if (size > block->size) {
-    std::memset(static_cast<char*>(memory) + block->size, kFreshMemoryByte, size - block->size);
-  }
-  block->memory = memory;
-  block->size = size;
-  return PF_Err_NONE;
-}
-
-bool HandleStore::Contains(PF_Handle handle) const {
-  std::lock_guard lock(m_mutex);
-  return m_blocks.count(handle) != 0;
-}
-
-std::size_t HandleStore::Live() const {
-  std::lock_guard lock(m_mutex);
-  return m_blocks.size();
-}
-
-BlockStore::~BlockStore() {
-  for (void* block : m_blocks) std::free(block);
-}
-
-void* BlockStore::Allocate(std::size_t size) {
-  void* block = std::malloc(std::max<std::size_t>(size, 1));
-  if (block == nullptr) return nullptr;
-  std::lock_guard lock(m_mutex);
-  try {
-    m_blocks.insert(block);
-  } catch (const std::bad_alloc&) {
-    std::free(block);
-    return nullptr;
-  }
-  return block;
-}
-
-bool BlockStore::Free(void* block) {
-  {
-    std::lock_guard lock(m_mutex);
-    if (m_blocks.erase(block) == 0) return false;
-  }
-  std::free(block);
-  return true;
-}
-
-void* BlockStore::Reallocate(void* block, std::size_t size, bool* known) {
-  std::lock_guard lock(m_mutex);
-  auto it = m_blocks.find(block);
-  *known = it != m_blocks.end();
-  if (!*known) return nullptr;
-  void* moved = std::realloc(block, std::max<std::size_t>(size, 1));
-  if (moved == nullptr) return nullptr;
-  m_blocks.erase(it);
-  m_blocks.insert(moved);
-  return moved;
-}
-
-std::size_t BlockStore::Live() const {
-  std::lock_guard lock(m_mutex);
-  return m_blocks.size();
 }
 
 }  // namespace jf::headless

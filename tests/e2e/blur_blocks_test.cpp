@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "e2e/support.h"
-#include "headless/aegp_world_suite.h"
 #include "headless/imaging/imaging.h"
 #include "stages/blur_blocks.h"
 
@@ -16,8 +15,6 @@ namespace jf::e2e {
 namespace {
 
 // The blurred copy comes from the host's AEGP world suite.
-const bool kRegistered = (headless::RegisterAegpWorldSuite(), true);
-
 constexpr PF_Err kInjected = 77;
 
 void BlurOnly(Rig& rig, A_long blocks = 10) {
@@ -48,7 +45,6 @@ void ExpectPasted(const headless::World& out, const headless::World& input, doub
 class BlurAtDepth : public ::testing::TestWithParam<int> {};
 
 TEST_P(BlurAtDepth, NoRadiusOrNoBlocksCopyTheSourceAndBlurNothing) {
-  ASSERT_TRUE(kRegistered);
   for (ParamId zeroed : {ParamId::BlurBlocksRadius, ParamId::BlurBlocksNumberOfBlocks}) {
     Rig rig;
     BlurOnly(rig);

@@ -6,14 +6,11 @@
 #include <vector>
 
 #include "e2e/support.h"
-#include "headless/aegp_world_suite.h"
 
 namespace jf::e2e {
 namespace {
 
 // Blur Blocks blurs through the AEGP side of the host.
-const bool kRegistered = (headless::RegisterAegpWorldSuite(), true);
-
 constexpr std::array<ParamId, 7> kEnables = {
     ParamId::EnableBasicBlocks, ParamId::EnablePixelSorter, ParamId::EnableElementsScatter,
     ParamId::EnableBlurBlocks,  ParamId::EnableNoise,       ParamId::EnableWarp,

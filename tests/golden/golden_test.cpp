@@ -14,12 +14,9 @@
 #include <vector>
 
 #include "e2e/support.h"
-#include "headless/aegp_world_suite.h"
 
 namespace jf::e2e {
 namespace {
-
-const bool kRegistered = (headless::RegisterAegpWorldSuite(), true);
 
 constexpr ParamId kEnables[] = {ParamId::EnableBasicBlocks,     ParamId::EnablePixelSorter,
                                 ParamId::EnableElementsScatter, ParamId::EnableBlurBlocks,

@@ -148,7 +148,7 @@ TEST_F(Suites, AnInjectedFailureGivesNoSuiteButAFailedReleaseStillReleases) {
 
 TEST_F(Suites, RegisteredSuitesAreServedAndRemovedOnesAreNot) {
   static const int table = 7;
-  RegisterSuite("Test Registered Suite", 4, &table);
+  host.Suites().Register("Test Registered Suite", 4, &table);
   const void* suite = nullptr;
   ASSERT_EQ(basic.AcquireSuite("Test Registered Suite", 4, &suite), kSPNoError);
   EXPECT_EQ(suite, &table);
