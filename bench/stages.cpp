@@ -30,12 +30,6 @@ constexpr std::array<Stage, 7> kStages = {{
     {"SplitRgb", ParamId::EnableSplitRgb},
 }};
 
-PF_PixelFormat FormatOfDepth(int depth) {
-  return depth == 8    ? PF_PixelFormat_ARGB32
-         : depth == 16 ? PF_PixelFormat_ARGB64
-                       : PF_PixelFormat_ARGB128;
-}
-
 /// Gradients and bands in every channel, so that sorting and blending have work to do.
 void FillPattern(headless::World& world, int depth) {
   for (A_long y = 0; y < world.Height(); ++y) {
@@ -75,8 +69,8 @@ void RenderFrames(benchmark::State& state, const Stage* stage, A_long width, A_l
       const bool on = stage == nullptr || stage->enable == s.enable;
       instance.Params().SetNumber(static_cast<PF_ParamIndex>(s.enable), on ? 1 : 0);
     }
-    headless::World input(width, height, FormatOfDepth(depth));
-    headless::World output(width, height, FormatOfDepth(depth));
+    headless::World input(width, height, headless::FormatOfDepth(depth));
+    headless::World output(width, height, headless::FormatOfDepth(depth));
     FillPattern(input, depth);
 
     for (auto _ : state) {

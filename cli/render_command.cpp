@@ -22,12 +22,6 @@ namespace fs = std::filesystem;
 // The metadata key of a rendered image's preset.
 constexpr const char* kPresetKey = "jitterforge:preset";
 
-PF_PixelFormat FormatOf(int depth) {
-  return depth == 8    ? PF_PixelFormat_ARGB32
-         : depth == 16 ? PF_PixelFormat_ARGB64
-                       : PF_PixelFormat_ARGB128;
-}
-
 void CopyIn(const HostImage& image, headless::World& world) {
   for (int y = 0; y < image.height; ++y) {
     std::memcpy(world.Row(y), image.data.data() + y * image.RowBytes(), image.RowBytes());
@@ -155,7 +149,7 @@ nlohmann::ordered_json LookPreset(const Look& look, Session& session,
 
 HostImage RenderFrame(Session& session, const HostImage& image,
                       const headless::RenderSettings& settings) {
-  const PF_PixelFormat format = FormatOf(image.depth);
+  const PF_PixelFormat format = headless::FormatOfDepth(image.depth);
   headless::World input(image.width, image.height, format);
   headless::World output(image.width, image.height, format);
   CopyIn(image, input);

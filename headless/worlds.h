@@ -17,6 +17,12 @@ namespace jf::headless {
 bool IsWorldFormat(PF_PixelFormat format);
 /// Bytes per pixel of a world format (4, 8, 16); 0 for any other value.
 int PixelBytes(PF_PixelFormat format);
+/// The world format of a depth in bits per channel: 8, 16, and anything else for 32-bit float.
+inline PF_PixelFormat FormatOfDepth(int depth) {
+  return depth == 8    ? PF_PixelFormat_ARGB32
+         : depth == 16 ? PF_PixelFormat_ARGB64
+                       : PF_PixelFormat_ARGB128;
+}
 
 /// An image the host owns: width × height pixels in one format, each row padded past its
 /// pixels (so an effect that assumes rowbytes = width × pixel size reads the wrong pixels) with

@@ -5,22 +5,15 @@
 
 #include "e2e/support.h"
 #include "stages/basic_blocks.h"
+#include "support/table_defaults.h"
 
 namespace jf::e2e {
 namespace {
 
+// The layout a render makes with every parameter but the block count at its default.
 BasicBlocksSettings DefaultSettings(A_long count) {
-  BasicBlocksSettings s;
+  BasicBlocksSettings s = BasicBlocksDefaults();
   s.count = count;
-  s.maxHorizontalOffset = 300;
-  s.positionSeed = 1;
-  s.width.min = 50;
-  s.width.range = 300;
-  s.width.seed = 1;
-  s.height.min = 25;
-  s.height.range = 25;
-  s.height.seed = 1;
-  s.blendMode = BlendMode::Copy;
   return s;
 }
 

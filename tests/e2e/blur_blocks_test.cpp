@@ -18,8 +18,7 @@ namespace {
 constexpr PF_Err kInjected = 77;
 
 void BlurOnly(Rig& rig, A_long blocks = 10) {
-  rig.Enable(ParamId::EnableBasicBlocks, false);
-  rig.Enable(ParamId::EnableBlurBlocks);
+  rig.Only(ParamId::EnableBlurBlocks);
   rig.Set(ParamId::BlurBlocksNumberOfBlocks, blocks);
 }
 

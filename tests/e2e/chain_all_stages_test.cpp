@@ -10,19 +10,8 @@
 namespace jf::e2e {
 namespace {
 
-// Blur Blocks blurs through the AEGP side of the host.
-constexpr std::array<ParamId, 7> kEnables = {
-    ParamId::EnableBasicBlocks, ParamId::EnablePixelSorter, ParamId::EnableElementsScatter,
-    ParamId::EnableBlurBlocks,  ParamId::EnableNoise,       ParamId::EnableWarp,
-    ParamId::EnableSplitRgb};
-
-void EnableOnly(Rig& rig, std::initializer_list<ParamId> on) {
-  for (ParamId id : kEnables) rig.Enable(id, false);
-  for (ParamId id : on) rig.Enable(id);
-}
-
 void EnableAll(Rig& rig) {
-  for (ParamId id : kEnables) rig.Enable(id);
+  for (ParamId id : kStageEnables) rig.Enable(id);
 }
 
 double Channel(const headless::World& w, A_long x, A_long y, int c) {
@@ -83,7 +72,7 @@ TEST_P(StageErrors, OnlyTheLastReadAndTheIterationAreReported) {
   std::uint64_t total = 0;
   {
     Rig rig;
-    EnableOnly(rig, {GetParam().enable});
+    rig.EnableOnly({GetParam().enable});
     rig.host.GetGate().ResetCounts();
     Render(rig, *input);
     total = rig.host.GetGate().TotalCalls();
@@ -92,7 +81,7 @@ TEST_P(StageErrors, OnlyTheLastReadAndTheIterationAreReported) {
   std::vector<bool> written;
   for (std::uint64_t n = 1; n <= total; ++n) {
     Rig rig;
-    EnableOnly(rig, {GetParam().enable});
+    rig.EnableOnly({GetParam().enable});
     rig.host.GetGate().ResetCounts();
     rig.host.GetGate().FailNthCall(n, kErr);
     errs.push_back(PF_Err_NONE);

@@ -10,21 +10,11 @@
 namespace jf::e2e {
 namespace {
 
-constexpr std::array<ParamId, 7> kEnables = {
-    ParamId::EnableBasicBlocks, ParamId::EnablePixelSorter, ParamId::EnableElementsScatter,
-    ParamId::EnableBlurBlocks,  ParamId::EnableNoise,       ParamId::EnableWarp,
-    ParamId::EnableSplitRgb};
-
-void EnableOnly(Rig& rig, std::vector<ParamId> on) {
-  for (ParamId id : kEnables) rig.Enable(id, false);
-  for (ParamId id : on) rig.Enable(id, true);
-}
-
 class ChainAtDepth : public ::testing::TestWithParam<int> {};
 
 TEST_P(ChainAtDepth, NoStageEnabledCopiesTheInputBitForBit) {
   Rig rig;
-  EnableOnly(rig, {});
+  rig.EnableOnly({});
   auto input = Pattern(37, 23, GetParam());
   rig.host.GetGate().ResetCounts();
   auto output = Render(rig, *input);
@@ -55,15 +45,15 @@ INSTANTIATE_TEST_SUITE_P(Depths, ChainAtDepth, ::testing::Values(8, 16, 32));
 TEST(Chain, AllSevenStagesMakeSixTemporaries) {
   auto input = Pattern(48, 32, 8);
   std::uint64_t alone = 0;
-  for (ParamId id : kEnables) {
+  for (ParamId id : kStageEnables) {
     Rig rig;
-    EnableOnly(rig, {id});
+    rig.EnableOnly({id});
     rig.host.GetGate().ResetCounts();
     Render(rig, *input);
     alone += rig.host.GetGate().Calls("PF_NewWorld");
   }
   Rig rig;
-  EnableOnly(rig, {kEnables.begin(), kEnables.end()});
+  rig.EnableOnly({kStageEnables.begin(), kStageEnables.end()});
   rig.host.GetGate().ResetCounts();
   Render(rig, *input);
   EXPECT_EQ(rig.host.GetGate().Calls("PF_NewWorld") - alone, 6u);
@@ -84,7 +74,7 @@ TEST(Chain, DefaultsRunBasicBlocksStraightIntoTheOutput) {
 
 TEST(Chain, TwoStagesShareOneTemporary) {
   Rig rig;
-  EnableOnly(rig, {ParamId::EnableNoise, ParamId::EnableSplitRgb});
+  rig.EnableOnly({ParamId::EnableNoise, ParamId::EnableSplitRgb});
   rig.host.GetGate().ResetCounts();
   auto input = Pattern(16, 16, 16);
   Render(rig, *input);
@@ -94,7 +84,7 @@ TEST(Chain, TwoStagesShareOneTemporary) {
 
 TEST(Chain, AFailingStageStopsTheChainAndDisposesItsTemporary) {
   Rig rig;
-  EnableOnly(rig, {ParamId::EnableNoise, ParamId::EnableWarp});
+  rig.EnableOnly({ParamId::EnableNoise, ParamId::EnableWarp});
   auto input = Pattern(16, 16, 8);
   // Noise's iteration fails: Warp must not run, the output stays clear.
   rig.host.GetGate().FailOperation("iterate", PF_Err_OUT_OF_MEMORY);

@@ -16,8 +16,7 @@ constexpr A_long kInFront = 3;
 constexpr PF_Err kInjected = 77;
 
 void ScatterOnly(Rig& rig, A_long squares = 10) {
-  rig.Enable(ParamId::EnableBasicBlocks, false);
-  rig.Enable(ParamId::EnableElementsScatter);
+  rig.Only(ParamId::EnableElementsScatter);
   rig.Set(ParamId::SquareNumberOfShapes, squares);
 }
 

@@ -1,45 +1,64 @@
 // Noise through the headless host: identities, the zero-amplitude case and worked pixels.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+
 #include "e2e/support.h"
 
 namespace jf::e2e {
 namespace {
 
-void NoiseOnly(Rig& rig) {
-  rig.Enable(ParamId::EnableBasicBlocks, false);
-  rig.Enable(ParamId::EnableNoise);
+/// Settings under which the noise adds nothing to any pixel.
+struct NothingToAdd {
+  const char* name;
+  void (*set)(Rig&);
+};
+
+const NothingToAdd kNothingToAdd[] = {
+    {"NoTintContribution", [](Rig& rig) { rig.Set(ParamId::NoiseTintContribution, 0); }},
+    {"BlackTint",
+     [](Rig& rig) {
+       rig.Params().SetColor(static_cast<PF_ParamIndex>(ParamId::NoiseTint),
+                             PF_Pixel{255, 0, 0, 0});
+     }},
+    {"NoAmplitude", [](Rig& rig) { rig.Set(ParamId::NoiseAmplitude, 0); }},
+    {"NoAmplitudeNoTintContribution",
+     [](Rig& rig) {
+       rig.Set(ParamId::NoiseAmplitude, 0);
+       rig.Set(ParamId::NoiseTintContribution, 0);
+     }},
+};
+
+class NoiseNothingToAdd : public ::testing::TestWithParam<std::tuple<int, NothingToAdd>> {};
+
+// Each leaves every pixel unchanged. "Amplitude" 0 % would otherwise weigh by 1 − total ÷ 0 = −∞
+// (NaN against a zero factor): non-finite floats, and channel values from converting them at 8
+// and 16 bits.
+TEST_P(NoiseNothingToAdd, LeavesTheFrameUnchanged) {
+  const auto& [depth, setting] = GetParam();
+  auto input = Pattern(67, 29, depth);
+  Rig rig;
+  rig.Only(ParamId::EnableNoise);
+  setting.set(rig);
+  EXPECT_TRUE(Render(rig, *input)->SamePixels(*input));
+  EXPECT_EQ(rig.host.Leaks(), "");
 }
 
-class NoiseAtDepth : public ::testing::TestWithParam<int> {};
-
-// No tint contribution, a black tint, or no amplitude leave every pixel unchanged. "Amplitude"
-// 0 % would otherwise weigh by 1 − total ÷ 0 = −∞ (NaN against a zero factor): non-finite
-// floats, and channel values from converting them at 8 and 16 bits.
-TEST_P(NoiseAtDepth, NothingToAddLeavesTheFrameUnchanged) {
-  auto input = Pattern(67, 29, GetParam());
-  for (int setting = 0; setting < 4; ++setting) {
-    Rig rig;
-    NoiseOnly(rig);
-    if (setting == 0) rig.Set(ParamId::NoiseTintContribution, 0);
-    if (setting == 1) {
-      rig.Params().SetColor(static_cast<PF_ParamIndex>(ParamId::NoiseTint), PF_Pixel{255, 0, 0, 0});
-    }
-    if (setting >= 2) rig.Set(ParamId::NoiseAmplitude, 0);
-    if (setting == 3) rig.Set(ParamId::NoiseTintContribution, 0);
-    EXPECT_TRUE(Render(rig, *input)->SamePixels(*input)) << "setting " << setting;
-    EXPECT_EQ(rig.host.Leaks(), "");
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(Depths, NoiseAtDepth, ::testing::Values(8, 16, 32));
+INSTANTIATE_TEST_SUITE_P(Cases, NoiseNothingToAdd,
+                         ::testing::Combine(::testing::Values(8, 16, 32),
+                                            ::testing::ValuesIn(kNothingToAdd)),
+                         [](const ::testing::TestParamInfo<NoiseNothingToAdd::ParamType>& info) {
+                           return std::string(std::get<1>(info.param).name) + "_" +
+                                  std::to_string(std::get<0>(info.param));
+                         });
 
 // At (0, 0) the noise is 0, so one octave weighs 0.5 and the default white tint (1.0 from the
 // host) at 50 % adds a quarter of the maximum: 8 bits 100 + 63.75 → 163, and 255 + 63.75 wraps
 // to 62; 16 bits 1000 + 8192; floats stay out of range.
 TEST(NoiseStage, PixelZeroGainsAQuarter) {
   Rig rig;
-  NoiseOnly(rig);
+  rig.Only(ParamId::EnableNoise);
   headless::World in8(8, 8, PF_PixelFormat_ARGB32);
   *in8.At<PF_Pixel8>(0, 0) = PF_Pixel8{200, 100, 0, 255};
   const PF_Pixel8 p8 = *Render(rig, in8)->At<PF_Pixel8>(0, 0);
@@ -63,7 +82,7 @@ TEST(NoiseStage, PixelZeroGainsAQuarter) {
 // pixel one weight, 1 − (0.5 × 2) ÷ 1.5 = 1/3 for two octaves at 50 %.
 TEST(NoiseStage, EightBitWrapAndUniformWeight) {
   Rig rig;
-  NoiseOnly(rig);
+  rig.Only(ParamId::EnableNoise);
   rig.Set(ParamId::NoiseTintContribution, 100);
   headless::World in(20, 10, PF_PixelFormat_ARGB32);
   *in.At<PF_Pixel8>(0, 0) = PF_Pixel8{255, 255, 255, 255};

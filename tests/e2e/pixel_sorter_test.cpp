@@ -21,8 +21,7 @@ const P8 K{255, 0, 0, 0};        // mask outside a run
 /// Pixel Sorter alone: activation on red, sorted by green then blue, ascending, block size 1,
 /// thresholds 25 % and 75 % (at 8 bits lo = 63.75, hi = 191.25).
 void SorterOnly(Rig& rig, A_long output) {
-  rig.Enable(ParamId::EnableBasicBlocks, false);
-  rig.Enable(ParamId::EnablePixelSorter);
+  rig.Only(ParamId::EnablePixelSorter);
   rig.Set(ParamId::PixelSorterActivationFunction, 5);
   rig.Set(ParamId::PixelSorterPrimarySortCriteria, 6);
   rig.Set(ParamId::PixelSorterSecondarySortCriteria, 7);

@@ -8,11 +8,6 @@
 namespace jf::e2e {
 namespace {
 
-void SplitOnly(Rig& rig) {
-  rig.Enable(ParamId::EnableBasicBlocks, false);
-  rig.Enable(ParamId::EnableSplitRgb);
-}
-
 /// Alpha, red, green, blue of a pixel at any depth.
 std::array<double, 4> Argb(const headless::World& w, A_long x, A_long y) {
   if (w.Format() == PF_PixelFormat_ARGB32) {
@@ -33,7 +28,7 @@ class SplitRgbAtDepth : public ::testing::TestWithParam<int> {};
 // green 0, alpha the unshifted source's. At half resolution red moves trunc(2.5) = 2.
 TEST_P(SplitRgbAtDepth, DefaultsMoveRedRightAndGreenLeft) {
   Rig rig;
-  SplitOnly(rig);
+  rig.Only(ParamId::EnableSplitRgb);
   auto in = Pattern(40, 12, GetParam());
   auto out = Render(rig, *in);
   headless::RenderSettings half;
@@ -55,7 +50,7 @@ TEST_P(SplitRgbAtDepth, DefaultsMoveRedRightAndGreenLeft) {
 // flipped both ways, and alpha, upright, show that the flip turns a channel by 180°.
 TEST_P(SplitRgbAtDepth, HideInvertAndFlip) {
   Rig rig;
-  SplitOnly(rig);
+  rig.Only(ParamId::EnableSplitRgb);
   rig.Set(ParamId::SplitGreenHorizontalOffset, 0);
   for (ParamId id : {ParamId::SplitRedHide, ParamId::SplitRedInvert, ParamId::SplitBlueInvert,
                      ParamId::SplitGreenFlipHorizontal, ParamId::SplitGreenFlipVertical}) {

@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "headless/instance.h"
 #include "headless/module.h"
@@ -15,6 +17,12 @@
 #include "params/param_table.h"
 
 namespace jf::e2e {
+
+/// The seven stages' enable checkboxes, in chain order.
+inline constexpr std::array<ParamId, 7> kStageEnables = {
+    ParamId::EnableBasicBlocks, ParamId::EnablePixelSorter, ParamId::EnableElementsScatter,
+    ParamId::EnableBlurBlocks,  ParamId::EnableNoise,       ParamId::EnableWarp,
+    ParamId::EnableSplitRgb};
 
 /// The module, a host and one instance with its parameters declared.
 struct Rig {
@@ -33,13 +41,19 @@ struct Rig {
   headless::ParamStore& Params() { return instance->Params(); }
   void Set(ParamId id, double value) { Params().SetNumber(static_cast<PF_ParamIndex>(id), value); }
   void Enable(ParamId id, bool on = true) { Set(id, on ? 1 : 0); }
+  /// The one stage of enable runs: Basic Blocks, the only stage on by default, goes off first.
+  void Only(ParamId enable) {
+    Enable(ParamId::EnableBasicBlocks, false);
+    Enable(enable);
+  }
+  /// Exactly the stages of on run.
+  void EnableOnly(std::vector<ParamId> on) {
+    for (ParamId id : kStageEnables) Enable(id, false);
+    for (ParamId id : on) Enable(id);
+  }
 };
 
-inline PF_PixelFormat FormatOfDepth(int depth) {
-  return depth == 8    ? PF_PixelFormat_ARGB32
-         : depth == 16 ? PF_PixelFormat_ARGB64
-                       : PF_PixelFormat_ARGB128;
-}
+using headless::FormatOfDepth;
 
 /// A picture with something in every channel: gradients across, bands down, varying alpha.
 inline std::unique_ptr<headless::World> Pattern(A_long width, A_long height, int depth) {

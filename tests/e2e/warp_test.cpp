@@ -8,11 +8,6 @@
 namespace jf::e2e {
 namespace {
 
-void WarpOnly(Rig& rig) {
-  rig.Enable(ParamId::EnableBasicBlocks, false);
-  rig.Enable(ParamId::EnableWarp);
-}
-
 class WarpAtDepth : public ::testing::TestWithParam<int> {};
 
 // Four rows at the defaults ("Frequency" 70, "Amplitude" 50, "Offset" 0) shift by 0, −4, −10
@@ -21,7 +16,7 @@ class WarpAtDepth : public ::testing::TestWithParam<int> {};
 // shift is in pixels).
 TEST_P(WarpAtDepth, WorkedExampleMovesTheRows) {
   Rig rig;
-  WarpOnly(rig);
+  rig.Only(ParamId::EnableWarp);
   auto in = Pattern(64, 4, GetParam());
   headless::RenderSettings half;
   half.downsampleX = half.downsampleY = {1, 2};
@@ -44,7 +39,7 @@ INSTANTIATE_TEST_SUITE_P(Depths, WarpAtDepth, ::testing::Values(8, 16, 32));
 // Without scratch memory for the row table the stage ends at once: 0, and nothing written.
 TEST(WarpStage, NoScratchMemoryLeavesTheOutputUnwritten) {
   Rig rig;
-  WarpOnly(rig);
+  rig.Only(ParamId::EnableWarp);
   rig.host.GetGate().FailOperation("host_new_handle", PF_Err_OUT_OF_MEMORY);
   auto in = Pattern(16, 8, 8);
   PF_Err err = -1;

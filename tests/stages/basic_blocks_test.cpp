@@ -6,25 +6,13 @@
 #include <vector>
 
 #include "stages/basic_blocks.h"
+#include "support/table_defaults.h"
 
 namespace jf {
 namespace {
 
-BasicBlocksSettings Defaults() {
-  BasicBlocksSettings s;
-  s.count = 50;
-  s.maxHorizontalOffset = 300;
-  s.maxVerticalOffset = 0;
-  s.positionSeed = 1;
-  s.width.min = 50;
-  s.width.range = 300;
-  s.width.seed = 1;
-  s.height.min = 25;
-  s.height.range = 25;
-  s.height.seed = 1;
-  s.blendMode = BlendMode::InFront;
-  return s;
-}
+// The worked cases below start from the declared defaults: 50 blocks, horizontal offset 300,
+// vertical 0, widths 50 + 0 … 300, heights 25 + 0 … 25, every seed 1.
 
 std::vector<BlockRecord> Place(const BasicBlocksSettings& s, A_long l, A_long t, A_long w,
                                A_long h) {
@@ -41,7 +29,7 @@ std::vector<BlockRecord> Place(const BasicBlocksSettings& s, A_long l, A_long t,
 // Block 1: p = 24, 78, 58, 62. x = 50 − 26 = 24; y = 14 + 25 = 39; mx = 174, and x ≤ 50 so
 //   dx = +174. Width 50 + 102 = 152, x = 24 − 76 = −52; height 25 + 8 = 33, y = 39 − 16 = 23.
 TEST(PlaceBasicBlocks, SmallCaseWorkedByHand) {
-  BasicBlocksSettings s = Defaults();
+  BasicBlocksSettings s = BasicBlocksDefaults();
   s.count = 2;
   const auto t = Place(s, 0, 0, 100, 50);
   EXPECT_EQ(t[0].x, -58);
@@ -64,7 +52,7 @@ TEST(PlaceBasicBlocks, SmallCaseWorkedByHand) {
 }
 
 TEST(PlaceBasicBlocks, ZeroOffsetsLandBlocksWhereTheyWereCut) {
-  BasicBlocksSettings s = Defaults();
+  BasicBlocksSettings s = BasicBlocksDefaults();
   s.maxHorizontalOffset = 0;
   for (const BlockRecord& b : Place(s, 0, 0, 640, 360)) {
     EXPECT_EQ(b.dx, 0);
@@ -77,7 +65,7 @@ TEST(PlaceBasicBlocks, ZeroOffsetsLandBlocksWhereTheyWereCut) {
 }
 
 TEST(PlaceBasicBlocks, ShiftsPointTowardsTheMiddleAndANegativeMaximumReversesThem) {
-  BasicBlocksSettings s = Defaults();
+  BasicBlocksSettings s = BasicBlocksDefaults();
   s.maxVerticalOffset = 200;
   const auto towards = Place(s, 0, 0, 640, 360);
   s.maxHorizontalOffset = -300;
@@ -96,7 +84,7 @@ TEST(PlaceBasicBlocks, ShiftsPointTowardsTheMiddleAndANegativeMaximumReversesThe
 }
 
 TEST(PlaceBasicBlocks, ZeroRangesGiveEqualSizes) {
-  BasicBlocksSettings s = Defaults();
+  BasicBlocksSettings s = BasicBlocksDefaults();
   s.width.range = 0;
   s.height.range = 0;
   s.width.min = 7;
@@ -108,7 +96,7 @@ TEST(PlaceBasicBlocks, ZeroRangesGiveEqualSizes) {
 }
 
 TEST(PlaceBasicBlocks, HalfResolutionHalvesSizesAndShiftsNotPositions) {
-  BasicBlocksSettings full = Defaults();
+  BasicBlocksSettings full = BasicBlocksDefaults();
   full.width.range = 0;
   full.height.range = 0;
   full.width.min = 80;
@@ -132,7 +120,7 @@ TEST(PlaceBasicBlocks, HalfResolutionHalvesSizesAndShiftsNotPositions) {
 
 TEST(PlaceBasicBlocks, OddExtentAndOddWidth) {
   // W = 5 gives hw = 2, so x runs from L + 2 − trunc(2 · (1 − p/50)); width 7 moves it by 3.
-  BasicBlocksSettings s = Defaults();
+  BasicBlocksSettings s = BasicBlocksDefaults();
   s.count = 20;
   s.width.min = 7;
   s.width.range = 0;
@@ -145,7 +133,7 @@ TEST(PlaceBasicBlocks, OddExtentAndOddWidth) {
 }
 
 TEST(PlaceBasicBlocks, ExtentOffsetMovesPositionsOnly) {
-  BasicBlocksSettings s = Defaults();
+  BasicBlocksSettings s = BasicBlocksDefaults();
   s.maxHorizontalOffset = 0;
   const auto a = Place(s, 0, 0, 640, 360);
   const auto b = Place(s, 30, 20, 640, 360);
@@ -157,8 +145,8 @@ TEST(PlaceBasicBlocks, ExtentOffsetMovesPositionsOnly) {
 }
 
 TEST(PlaceBasicBlocks, SameSettingsSameLayout) {
-  const auto a = Place(Defaults(), 0, 0, 1920, 1080);
-  const auto b = Place(Defaults(), 0, 0, 1920, 1080);
+  const auto a = Place(BasicBlocksDefaults(), 0, 0, 1920, 1080);
+  const auto b = Place(BasicBlocksDefaults(), 0, 0, 1920, 1080);
   ASSERT_EQ(a.size(), b.size());
   EXPECT_EQ(std::memcmp(a.data(), b.data(), a.size() * sizeof(BlockRecord)), 0);
 }
