@@ -8,18 +8,12 @@
 #include "cli/param_args.h"
 #include "cli/preset.h"
 #include "cli/timing.h"
+#include "support/param_defs.h"
 
 namespace jf::cli {
 namespace {
 
 using headless::ParamStore;
-
-PF_ParamDef Def(PF_ParamType type, const char* name) {
-  PF_ParamDef d{};
-  d.param_type = type;
-  std::strncpy(d.name, name, sizeof d.name - 1);
-  return d;
-}
 
 // The message a call throws as CliError ("" when it throws nothing), with its status.
 template <typename F>

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "headless/instance.h"
+#include "support/param_defs.h"
 
 namespace jf::headless {
 namespace {
@@ -43,10 +44,7 @@ class Commands : public ::testing::Test {
 };
 
 PF_ParamDef Checkbox(const char* name) {
-  PF_ParamDef d{};
-  d.param_type = PF_Param_CHECKBOX;
-  std::strncpy(d.name, name, sizeof d.name - 1);
-  return d;
+  return Def(PF_Param_CHECKBOX, name);
 }
 
 TEST_F(Commands, ParamsSetupCollectsWhatTheEffectDeclares) {

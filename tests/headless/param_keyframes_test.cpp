@@ -4,16 +4,10 @@
 #include <cstring>
 
 #include "headless/params.h"
+#include "support/param_defs.h"
 
 namespace jf::headless {
 namespace {
-
-PF_ParamDef Def(PF_ParamType type, const char* name) {
-  PF_ParamDef d{};
-  d.param_type = type;
-  std::strncpy(d.name, name, sizeof d.name - 1);
-  return d;
-}
 
 Keyframe Key(double seconds, double number, Interpolation how = Interpolation::Linear) {
   Keyframe k;

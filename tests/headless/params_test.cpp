@@ -7,16 +7,10 @@
 #include <utility>
 
 #include "headless/params.h"
+#include "support/param_defs.h"
 
 namespace jf::headless {
 namespace {
-
-PF_ParamDef Def(PF_ParamType type, const char* name) {
-  PF_ParamDef d{};
-  d.param_type = type;
-  std::strncpy(d.name, name, sizeof d.name - 1);
-  return d;
-}
 
 // Index: 1 float slider, 2 percent, 3 popup, 4 checkbox, 5 angle, 6 colour, 7 group start.
 class Store : public ::testing::Test {
