@@ -16,6 +16,7 @@
 #include "render/pixel_traits.h"
 #include "render/rect.h"
 #include "render/seeded_random.h"
+#include "render/stage.h"
 
 namespace jf {
 namespace {
@@ -261,11 +262,6 @@ PF_Err RenderBlurBlocks(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst)
   return err != PF_Err_NONE ? err : disposeErr;
 }
 
-template PF_Err RenderBlurBlocks<PixelTraits<PF_Pixel8>>(PF_InData*, PF_EffectWorld*,
-                                                         PF_EffectWorld*);
-template PF_Err RenderBlurBlocks<PixelTraits<PF_Pixel16>>(PF_InData*, PF_EffectWorld*,
-                                                          PF_EffectWorld*);
-template PF_Err RenderBlurBlocks<PixelTraits<PF_PixelFloat>>(PF_InData*, PF_EffectWorld*,
-                                                             PF_EffectWorld*);
+JF_STAGE_ROUTINE_DEPTHS(template, RenderBlurBlocks);
 
 }  // namespace jf

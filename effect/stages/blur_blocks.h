@@ -7,6 +7,7 @@
 #include "AE_Effect.h"
 #include "render/pixel_traits.h"
 #include "stages/seeded_size.h"
+#include "render/stage.h"
 
 namespace jf {
 
@@ -67,11 +68,6 @@ bool InAnyBlock(const BlurBlockRecord* table, A_long count, const BlockCoverage*
 template <PixelTraitsLike Px>
 PF_Err RenderBlurBlocks(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst);
 
-extern template PF_Err RenderBlurBlocks<PixelTraits<PF_Pixel8>>(PF_InData*, PF_EffectWorld*,
-                                                                PF_EffectWorld*);
-extern template PF_Err RenderBlurBlocks<PixelTraits<PF_Pixel16>>(PF_InData*, PF_EffectWorld*,
-                                                                 PF_EffectWorld*);
-extern template PF_Err RenderBlurBlocks<PixelTraits<PF_PixelFloat>>(PF_InData*, PF_EffectWorld*,
-                                                                    PF_EffectWorld*);
+JF_STAGE_ROUTINE_DEPTHS(extern template, RenderBlurBlocks);
 
 }  // namespace jf

@@ -15,6 +15,7 @@
 #include "render/rect.h"
 #include "render/seeded_random.h"
 #include "stages/blend_modes.h"
+#include "render/stage.h"
 
 namespace jf {
 namespace {
@@ -364,9 +365,8 @@ PF_Err RunKindPass(SuiteHandler& suites, PF_InData* in, PF_EffectWorld* src, PF_
       layer.Create(extent.right - extent.left, extent.bottom - extent.top, format, true);
   if (status != PF_Err_NONE) return status;
 
-  ReadRunKeepingLast readCount(in);
-  const A_long count = readCount.FloatSliderInt(p.count);
-  status = readCount.Error();
+  const A_long count = read.FloatSliderInt(p.count);
+  status = read.Error();
   if (status == PF_Err_NONE && count > 0) {
     // No memory for the table leaves the layer empty; it is composited all the same.
     ScopedHandle table(suites);
@@ -603,11 +603,6 @@ JF_SCATTER_INSTANTIATE(XSquareRecord)
 JF_SCATTER_INSTANTIATE(DottedLineRecord)
 #undef JF_SCATTER_INSTANTIATE
 
-template PF_Err RenderElementsScatter<PixelTraits<PF_Pixel8>>(PF_InData*, PF_EffectWorld*,
-                                                              PF_EffectWorld*);
-template PF_Err RenderElementsScatter<PixelTraits<PF_Pixel16>>(PF_InData*, PF_EffectWorld*,
-                                                               PF_EffectWorld*);
-template PF_Err RenderElementsScatter<PixelTraits<PF_PixelFloat>>(PF_InData*, PF_EffectWorld*,
-                                                                  PF_EffectWorld*);
+JF_STAGE_ROUTINE_DEPTHS(template, RenderElementsScatter);
 
 }  // namespace jf

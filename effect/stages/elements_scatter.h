@@ -6,6 +6,7 @@
 
 #include "AE_Effect.h"
 #include "render/pixel_traits.h"
+#include "render/stage.h"
 
 namespace jf {
 
@@ -165,13 +166,7 @@ A_long FirstShapeAt(const Record* table, A_long count, const ShapeIndex* index, 
 template <PixelTraitsLike Px>
 PF_Err RenderElementsScatter(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst);
 
-extern template PF_Err RenderElementsScatter<PixelTraits<PF_Pixel8>>(PF_InData*, PF_EffectWorld*,
-                                                                     PF_EffectWorld*);
-extern template PF_Err RenderElementsScatter<PixelTraits<PF_Pixel16>>(PF_InData*, PF_EffectWorld*,
-                                                                      PF_EffectWorld*);
-extern template PF_Err RenderElementsScatter<PixelTraits<PF_PixelFloat>>(PF_InData*,
-                                                                         PF_EffectWorld*,
-                                                                         PF_EffectWorld*);
+JF_STAGE_ROUTINE_DEPTHS(extern template, RenderElementsScatter);
 
 #define JF_SCATTER_EXTERN(Record)                                                                \
   extern template void PlaceShapes<Record>(const ShapeSettings&, A_long, A_long, A_long, A_long, \

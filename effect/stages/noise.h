@@ -3,6 +3,7 @@
 
 #include "AE_Effect.h"
 #include "render/pixel_traits.h"
+#include "render/stage.h"
 
 namespace jf {
 
@@ -32,23 +33,13 @@ template <PixelTraitsLike Px>
 PF_Err NoisePixel(void* refcon, A_long x, A_long y, typename Px::Pixel* in,
                   typename Px::Pixel* out);
 
-extern template PF_Err NoisePixel<PixelTraits<PF_Pixel8>>(void*, A_long, A_long, PF_Pixel8*,
-                                                          PF_Pixel8*);
-extern template PF_Err NoisePixel<PixelTraits<PF_Pixel16>>(void*, A_long, A_long, PF_Pixel16*,
-                                                           PF_Pixel16*);
-extern template PF_Err NoisePixel<PixelTraits<PF_PixelFloat>>(void*, A_long, A_long, PF_PixelFloat*,
-                                                              PF_PixelFloat*);
+JF_PIXEL_RULE_DEPTHS(extern template, NoisePixel);
 
 /// Noise: tinted fractal simplex noise added to the colour channels. Returns the iteration's
 /// error, else the status of the last parameter read ("Tint Contribution").
 template <PixelTraitsLike Px>
 PF_Err RenderNoise(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst);
 
-extern template PF_Err RenderNoise<PixelTraits<PF_Pixel8>>(PF_InData*, PF_EffectWorld*,
-                                                           PF_EffectWorld*);
-extern template PF_Err RenderNoise<PixelTraits<PF_Pixel16>>(PF_InData*, PF_EffectWorld*,
-                                                            PF_EffectWorld*);
-extern template PF_Err RenderNoise<PixelTraits<PF_PixelFloat>>(PF_InData*, PF_EffectWorld*,
-                                                               PF_EffectWorld*);
+JF_STAGE_ROUTINE_DEPTHS(extern template, RenderNoise);
 
 }  // namespace jf

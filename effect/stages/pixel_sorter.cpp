@@ -15,6 +15,7 @@
 #include "render/pixel_traits.h"
 #include "render/rect.h"
 #include "render/transform_matrix.h"
+#include "render/stage.h"
 
 namespace jf {
 namespace {
@@ -509,11 +510,6 @@ template PF_Err SortBand<PF_PixelFloat>(void*, A_long, A_long, A_long);
 template void SortRun<PF_Pixel8>(const SortJob&, A_long, A_long, A_long, A_long);
 template void SortRun<PF_Pixel16>(const SortJob&, A_long, A_long, A_long, A_long);
 template void SortRun<PF_PixelFloat>(const SortJob&, A_long, A_long, A_long, A_long);
-template PF_Err RenderPixelSorter<PixelTraits<PF_Pixel8>>(PF_InData*, PF_EffectWorld*,
-                                                          PF_EffectWorld*);
-template PF_Err RenderPixelSorter<PixelTraits<PF_Pixel16>>(PF_InData*, PF_EffectWorld*,
-                                                           PF_EffectWorld*);
-template PF_Err RenderPixelSorter<PixelTraits<PF_PixelFloat>>(PF_InData*, PF_EffectWorld*,
-                                                              PF_EffectWorld*);
+JF_STAGE_ROUTINE_DEPTHS(template, RenderPixelSorter);
 
 }  // namespace jf

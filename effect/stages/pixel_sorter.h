@@ -7,6 +7,7 @@
 #include "AE_EffectCB.h"
 #include "AE_EffectCBSuites.h"
 #include "render/pixel_traits.h"
+#include "render/stage.h"
 
 namespace jf {
 
@@ -143,11 +144,6 @@ extern template PF_Err SortBand<PF_PixelFloat>(void*, A_long, A_long, A_long);
 extern template void SortRun<PF_Pixel8>(const SortJob&, A_long, A_long, A_long, A_long);
 extern template void SortRun<PF_Pixel16>(const SortJob&, A_long, A_long, A_long, A_long);
 extern template void SortRun<PF_PixelFloat>(const SortJob&, A_long, A_long, A_long, A_long);
-extern template PF_Err RenderPixelSorter<PixelTraits<PF_Pixel8>>(PF_InData*, PF_EffectWorld*,
-                                                                 PF_EffectWorld*);
-extern template PF_Err RenderPixelSorter<PixelTraits<PF_Pixel16>>(PF_InData*, PF_EffectWorld*,
-                                                                  PF_EffectWorld*);
-extern template PF_Err RenderPixelSorter<PixelTraits<PF_PixelFloat>>(PF_InData*, PF_EffectWorld*,
-                                                                     PF_EffectWorld*);
+JF_STAGE_ROUTINE_DEPTHS(extern template, RenderPixelSorter);
 
 }  // namespace jf

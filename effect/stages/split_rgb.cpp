@@ -7,6 +7,7 @@
 #include "params/param_reader.h"
 #include "params/param_table.h"
 #include "render/numeric.h"
+#include "render/stage.h"
 
 namespace jf {
 namespace {
@@ -114,17 +115,7 @@ PF_Err RenderSplitRgb(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst) {
   return iterErr != PF_Err_NONE ? iterErr : readErr;
 }
 
-template PF_Err SplitRgbPixel<PixelTraits<PF_Pixel8>>(void*, A_long, A_long, PF_Pixel8*,
-                                                      PF_Pixel8*);
-template PF_Err SplitRgbPixel<PixelTraits<PF_Pixel16>>(void*, A_long, A_long, PF_Pixel16*,
-                                                       PF_Pixel16*);
-template PF_Err SplitRgbPixel<PixelTraits<PF_PixelFloat>>(void*, A_long, A_long, PF_PixelFloat*,
-                                                          PF_PixelFloat*);
-template PF_Err RenderSplitRgb<PixelTraits<PF_Pixel8>>(PF_InData*, PF_EffectWorld*,
-                                                       PF_EffectWorld*);
-template PF_Err RenderSplitRgb<PixelTraits<PF_Pixel16>>(PF_InData*, PF_EffectWorld*,
-                                                        PF_EffectWorld*);
-template PF_Err RenderSplitRgb<PixelTraits<PF_PixelFloat>>(PF_InData*, PF_EffectWorld*,
-                                                           PF_EffectWorld*);
+JF_PIXEL_RULE_DEPTHS(template, SplitRgbPixel);
+JF_STAGE_ROUTINE_DEPTHS(template, RenderSplitRgb);
 
 }  // namespace jf

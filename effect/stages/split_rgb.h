@@ -3,6 +3,7 @@
 
 #include "AE_Effect.h"
 #include "render/pixel_traits.h"
+#include "render/stage.h"
 
 namespace jf {
 
@@ -40,23 +41,13 @@ template <PixelTraitsLike Px>
 PF_Err SplitRgbPixel(void* refcon, A_long x, A_long y, typename Px::Pixel* in,
                      typename Px::Pixel* out);
 
-extern template PF_Err SplitRgbPixel<PixelTraits<PF_Pixel8>>(void*, A_long, A_long, PF_Pixel8*,
-                                                             PF_Pixel8*);
-extern template PF_Err SplitRgbPixel<PixelTraits<PF_Pixel16>>(void*, A_long, A_long, PF_Pixel16*,
-                                                              PF_Pixel16*);
-extern template PF_Err SplitRgbPixel<PixelTraits<PF_PixelFloat>>(void*, A_long, A_long,
-                                                                 PF_PixelFloat*, PF_PixelFloat*);
+JF_PIXEL_RULE_DEPTHS(extern template, SplitRgbPixel);
 
 /// Split RGB: colour channels offset, mirrored, inverted or hidden. Returns the iteration's
 /// error, else the status of the last parameter read (the blue "Flip Vertical").
 template <PixelTraitsLike Px>
 PF_Err RenderSplitRgb(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst);
 
-extern template PF_Err RenderSplitRgb<PixelTraits<PF_Pixel8>>(PF_InData*, PF_EffectWorld*,
-                                                              PF_EffectWorld*);
-extern template PF_Err RenderSplitRgb<PixelTraits<PF_Pixel16>>(PF_InData*, PF_EffectWorld*,
-                                                               PF_EffectWorld*);
-extern template PF_Err RenderSplitRgb<PixelTraits<PF_PixelFloat>>(PF_InData*, PF_EffectWorld*,
-                                                                  PF_EffectWorld*);
+JF_STAGE_ROUTINE_DEPTHS(extern template, RenderSplitRgb);
 
 }  // namespace jf

@@ -11,6 +11,7 @@
 #include "render/numeric.h"
 #include "render/rect.h"
 #include "stages/simplex_noise.h"
+#include "render/stage.h"
 
 namespace jf {
 namespace {
@@ -92,13 +93,7 @@ PF_Err RenderWarp(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst) {
   return iterErr != PF_Err_NONE ? iterErr : readErr;
 }
 
-template PF_Err WarpPixel<PixelTraits<PF_Pixel8>>(void*, A_long, A_long, PF_Pixel8*, PF_Pixel8*);
-template PF_Err WarpPixel<PixelTraits<PF_Pixel16>>(void*, A_long, A_long, PF_Pixel16*, PF_Pixel16*);
-template PF_Err WarpPixel<PixelTraits<PF_PixelFloat>>(void*, A_long, A_long, PF_PixelFloat*,
-                                                      PF_PixelFloat*);
-template PF_Err RenderWarp<PixelTraits<PF_Pixel8>>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-template PF_Err RenderWarp<PixelTraits<PF_Pixel16>>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
-template PF_Err RenderWarp<PixelTraits<PF_PixelFloat>>(PF_InData*, PF_EffectWorld*,
-                                                       PF_EffectWorld*);
+JF_PIXEL_RULE_DEPTHS(template, WarpPixel);
+JF_STAGE_ROUTINE_DEPTHS(template, RenderWarp);
 
 }  // namespace jf

@@ -3,6 +3,7 @@
 
 #include "AE_Effect.h"
 #include "render/pixel_traits.h"
+#include "render/stage.h"
 
 namespace jf {
 
@@ -37,12 +38,7 @@ struct WarpPixelContext {
 template <PixelTraitsLike Px>
 PF_Err WarpPixel(void* refcon, A_long x, A_long y, typename Px::Pixel* in, typename Px::Pixel* out);
 
-extern template PF_Err WarpPixel<PixelTraits<PF_Pixel8>>(void*, A_long, A_long, PF_Pixel8*,
-                                                         PF_Pixel8*);
-extern template PF_Err WarpPixel<PixelTraits<PF_Pixel16>>(void*, A_long, A_long, PF_Pixel16*,
-                                                          PF_Pixel16*);
-extern template PF_Err WarpPixel<PixelTraits<PF_PixelFloat>>(void*, A_long, A_long, PF_PixelFloat*,
-                                                             PF_PixelFloat*);
+JF_PIXEL_RULE_DEPTHS(extern template, WarpPixel);
 
 /// Warp: rows shifted by smoothed one-dimensional noise. Without scratch memory for the row
 /// table it leaves dst unwritten and returns 0; otherwise it returns the iteration's error, else
@@ -50,11 +46,6 @@ extern template PF_Err WarpPixel<PixelTraits<PF_PixelFloat>>(void*, A_long, A_lo
 template <PixelTraitsLike Px>
 PF_Err RenderWarp(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst);
 
-extern template PF_Err RenderWarp<PixelTraits<PF_Pixel8>>(PF_InData*, PF_EffectWorld*,
-                                                          PF_EffectWorld*);
-extern template PF_Err RenderWarp<PixelTraits<PF_Pixel16>>(PF_InData*, PF_EffectWorld*,
-                                                           PF_EffectWorld*);
-extern template PF_Err RenderWarp<PixelTraits<PF_PixelFloat>>(PF_InData*, PF_EffectWorld*,
-                                                              PF_EffectWorld*);
+JF_STAGE_ROUTINE_DEPTHS(extern template, RenderWarp);
 
 }  // namespace jf
