@@ -16,7 +16,6 @@
 #include "render/pixel_traits.h"
 #include "render/rect.h"
 #include "render/seeded_random.h"
-#include "render/stage.h"
 
 namespace jf {
 namespace {

@@ -6,8 +6,8 @@
 
 #include "AE_Effect.h"
 #include "render/pixel_traits.h"
-#include "stages/seeded_size.h"
 #include "render/stage.h"
+#include "stages/seeded_size.h"
 
 namespace jf {
 

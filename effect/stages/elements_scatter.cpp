@@ -15,7 +15,6 @@
 #include "render/rect.h"
 #include "render/seeded_random.h"
 #include "stages/blend_modes.h"
-#include "render/stage.h"
 
 namespace jf {
 namespace {

@@ -5,7 +5,6 @@
 #include "params/param_reader.h"
 #include "params/param_table.h"
 #include "stages/simplex_noise.h"
-#include "render/stage.h"
 
 namespace jf {
 namespace {

@@ -15,7 +15,6 @@
 #include "render/pixel_traits.h"
 #include "render/rect.h"
 #include "render/transform_matrix.h"
-#include "render/stage.h"
 
 namespace jf {
 namespace {

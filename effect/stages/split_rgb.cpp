@@ -7,7 +7,6 @@
 #include "params/param_reader.h"
 #include "params/param_table.h"
 #include "render/numeric.h"
-#include "render/stage.h"
 
 namespace jf {
 namespace {

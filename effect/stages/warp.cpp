@@ -11,7 +11,6 @@
 #include "render/numeric.h"
 #include "render/rect.h"
 #include "stages/simplex_noise.h"
-#include "render/stage.h"
 
 namespace jf {
 namespace {
