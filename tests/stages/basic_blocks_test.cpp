@@ -134,6 +134,20 @@ TEST(PlaceBasicBlocks, OddExtentAndOddWidth) {
   }
 }
 
+// A minimum plus its drawn part beyond 32 bits is summed in 64 bits, never overflowed: the size
+// saturates rather than wrapping negative.
+TEST(PlaceBasicBlocks, SizesBeyondThirtyTwoBitsSaturate) {
+  BasicBlocksSettings s = BasicBlocksDefaults();
+  s.count = 4;
+  s.maxHorizontalOffset = 0;
+  s.width = {2147483600, 100000, 1};
+  s.height = {2147483600, 100000, 1};
+  for (const BlockRecord& b : Place(s, 0, 0, 64, 64)) {
+    EXPECT_GE(b.width, 2147483600);
+    EXPECT_GE(b.height, 2147483600);
+  }
+}
+
 TEST(PlaceBasicBlocks, ExtentOffsetMovesPositionsOnly) {
   BasicBlocksSettings s = BasicBlocksDefaults();
   s.maxHorizontalOffset = 0;
