@@ -15,8 +15,7 @@
 
 namespace jf::headless {
 
-/// Adds the four suites to the suites every host serves; calling it again changes nothing.
-/// Serves the suites of this file in registry.
+/// Serves the four suites from registry; every host's standard suites include them.
 void RegisterAegpEffectSuites(SuiteRegistry& registry);
 
 const AEGP_PFInterfaceSuite1& PFInterfaceSuiteTable();

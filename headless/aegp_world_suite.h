@@ -26,9 +26,7 @@
 
 namespace jf::headless {
 
-/// Adds both versions to the suites every host made from now on serves; calling it again
-/// changes nothing.
-/// Serves the suites of this file in registry.
+/// Serves both versions from registry; every host's standard suites include them.
 void RegisterAegpWorldSuite(SuiteRegistry& registry);
 
 const AEGP_WorldSuite2& AegpWorldSuite2Table();
