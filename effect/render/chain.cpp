@@ -3,6 +3,7 @@
 
 #include "entry/suite_handler.h"
 #include "params/param_reader.h"
+#include "render/pixel_traits.h"
 #include "render/rect.h"
 #include "stages/basic_blocks.h"
 #include "stages/blur_blocks.h"
@@ -35,14 +36,15 @@ const StageSlot kStageSlots[kStageCount] = {
 
 namespace {
 
-/// Which of a slot's three routines serves a pixel format; -1 for a format no stage handles.
+/// Which of a slot's three routines serves a pixel format, in the slots' depth order; -1 for a
+/// format no stage handles.
 int DepthIndex(PF_PixelFormat format) {
   switch (format) {
-    case PF_PixelFormat_ARGB32:
+    case PixelTraits<PF_Pixel8>::kFormat:
       return 0;
-    case PF_PixelFormat_ARGB64:
+    case PixelTraits<PF_Pixel16>::kFormat:
       return 1;
-    case PF_PixelFormat_ARGB128:
+    case PixelTraits<PF_PixelFloat>::kFormat:
       return 2;
     default:
       return -1;

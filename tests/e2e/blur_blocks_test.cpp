@@ -10,6 +10,7 @@
 #include "e2e/support.h"
 #include "headless/imaging/imaging.h"
 #include "stages/blur_blocks.h"
+#include "support/table_defaults.h"
 
 namespace jf::e2e {
 namespace {
@@ -62,13 +63,8 @@ TEST_P(BlurAtDepth, OverlappingBlocksBlurOnce) {
   BlurOnly(rig, 40);
   rig.Set(ParamId::BlurBlocksRadius, 3);
   auto input = Pattern(120, 80, GetParam());
-  BlurBlocksSettings s;
+  BlurBlocksSettings s = BlurBlocksDefaults();
   s.count = 40;
-  s.positionSeed = s.width.seed = s.height.seed = 1;
-  s.width.min = 100;
-  s.width.range = 50;
-  s.height.min = 50;
-  s.height.range = 20;
   std::vector<BlurBlockRecord> table(40);
   PlaceBlurBlocks(s, 0, 0, 120, 80, table.data());
   ExpectPasted(*Render(rig, *input), *input, 3.0, [&](A_long x, A_long y) {

@@ -5,6 +5,7 @@
 #include "params/param_table.h"
 #include "render/numeric.h"
 #include "stages/basic_blocks.h"
+#include "stages/blur_blocks.h"
 
 namespace jf {
 
@@ -32,6 +33,21 @@ inline BasicBlocksSettings BasicBlocksDefaults() {
               SliderDefault(ParamId::BasicBlocksHeightRange),
               SliderDefault(ParamId::BasicBlocksHeightSeed)};
   s.blendMode = static_cast<BlendMode>(PopupDefault(ParamId::BasicBlocksBlendMode));
+  return s;
+}
+
+/// Blur Blocks' settings at their declared defaults, at full size.
+inline BlurBlocksSettings BlurBlocksDefaults() {
+  BlurBlocksSettings s;
+  s.radius = SliderDefault(ParamId::BlurBlocksRadius);
+  s.count = SliderDefault(ParamId::BlurBlocksNumberOfBlocks);
+  s.positionSeed = SliderDefault(ParamId::BlurBlocksPositionSeed);
+  s.width = {SliderDefault(ParamId::BlurBlocksMinWidth),
+             SliderDefault(ParamId::BlurBlocksWidthRange),
+             SliderDefault(ParamId::BlurBlocksWidthSeed)};
+  s.height = {SliderDefault(ParamId::BlurBlocksMinHeight),
+              SliderDefault(ParamId::BlurBlocksHeightRange),
+              SliderDefault(ParamId::BlurBlocksHeightSeed)};
   return s;
 }
 
