@@ -19,6 +19,11 @@ inline A_long PopupDefault(ParamId id) {
   return LookUpParam(id).values[ParamDescriptor::kDefault].AsInt();
 }
 
+/// A block size's three sliders at their defaults.
+inline SeededSize SizeDefaults(ParamId min, ParamId range, ParamId seed) {
+  return {SliderDefault(min), SliderDefault(range), SliderDefault(seed)};
+}
+
 /// Basic Blocks' settings at their declared defaults, at full size.
 inline BasicBlocksSettings BasicBlocksDefaults() {
   BasicBlocksSettings s;
@@ -26,12 +31,10 @@ inline BasicBlocksSettings BasicBlocksDefaults() {
   s.maxHorizontalOffset = SliderDefault(ParamId::BasicBlocksMaxHorizontalOffset);
   s.maxVerticalOffset = SliderDefault(ParamId::BasicBlocksMaxVerticalOffset);
   s.positionSeed = SliderDefault(ParamId::BasicBlocksPositionSeed);
-  s.width = {SliderDefault(ParamId::BasicBlocksMinWidth),
-             SliderDefault(ParamId::BasicBlocksWidthRange),
-             SliderDefault(ParamId::BasicBlocksWidthSeed)};
-  s.height = {SliderDefault(ParamId::BasicBlocksMinHeight),
-              SliderDefault(ParamId::BasicBlocksHeightRange),
-              SliderDefault(ParamId::BasicBlocksHeightSeed)};
+  s.width = SizeDefaults(ParamId::BasicBlocksMinWidth, ParamId::BasicBlocksWidthRange,
+                         ParamId::BasicBlocksWidthSeed);
+  s.height = SizeDefaults(ParamId::BasicBlocksMinHeight, ParamId::BasicBlocksHeightRange,
+                          ParamId::BasicBlocksHeightSeed);
   s.blendMode = static_cast<BlendMode>(PopupDefault(ParamId::BasicBlocksBlendMode));
   return s;
 }
@@ -42,12 +45,10 @@ inline BlurBlocksSettings BlurBlocksDefaults() {
   s.radius = SliderDefault(ParamId::BlurBlocksRadius);
   s.count = SliderDefault(ParamId::BlurBlocksNumberOfBlocks);
   s.positionSeed = SliderDefault(ParamId::BlurBlocksPositionSeed);
-  s.width = {SliderDefault(ParamId::BlurBlocksMinWidth),
-             SliderDefault(ParamId::BlurBlocksWidthRange),
-             SliderDefault(ParamId::BlurBlocksWidthSeed)};
-  s.height = {SliderDefault(ParamId::BlurBlocksMinHeight),
-              SliderDefault(ParamId::BlurBlocksHeightRange),
-              SliderDefault(ParamId::BlurBlocksHeightSeed)};
+  s.width = SizeDefaults(ParamId::BlurBlocksMinWidth, ParamId::BlurBlocksWidthRange,
+                         ParamId::BlurBlocksWidthSeed);
+  s.height = SizeDefaults(ParamId::BlurBlocksMinHeight, ParamId::BlurBlocksHeightRange,
+                          ParamId::BlurBlocksHeightSeed);
   return s;
 }
 
