@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/image_io.h"
+#include "cli/looks.h"
 #include "cli/param_args.h"
 #include "cli/preset.h"
 #include "cli/render_command.h"
@@ -40,6 +41,8 @@ int About(const jf::cli::SessionOptions& options) {
 }
 
 void AddLookOptions(CLI::App& command, jf::cli::LookOptions& look) {
+  command.add_option("--look", look.look,
+                     "Set parameters from a shipped look by name (`jitterforge looks` lists them)");
   command.add_option("--preset", look.preset, "Set parameters from a preset file (JSON)");
   command.add_option("--preset-from", look.presetFrom,
                      "Set parameters (and the frame time) from the preset an image records");
@@ -91,6 +94,19 @@ int Params(const jf::cli::SessionOptions& options, const jf::cli::LookOptions& l
     std::cout << out.dump(2) << "\n";
   } else {
     std::cout << jf::cli::ParamsTable(store, paths, &hidden);
+  }
+  return 0;
+}
+
+int Looks() {
+  const auto looks = jf::cli::ListLooks();
+  std::size_t width = 0;
+  for (const auto& look : looks) width = std::max(width, look.name.size());
+  for (const auto& look : looks) {
+    const std::string depth = std::to_string(look.depth) + "-bit";
+    std::cout << look.name << std::string(width - look.name.size() + 2, ' ') << depth
+              << std::string(8 - std::min<std::size_t>(depth.size(), 7), ' ') << look.description
+              << "\n";
   }
   return 0;
 }
@@ -173,6 +189,9 @@ int main(int argc, char** argv) {
   AddLookOptions(*paramsCommand, paramsLook);
   AddSessionOptions(*paramsCommand, paramsSession);
 
+  CLI::App* looksCommand = app.add_subcommand(
+      "looks", "List the shipped looks (for --look) with the depth each is made for");
+
   jf::cli::SessionOptions aboutSession;
   CLI::App* aboutCommand = app.add_subcommand("about", "Show the effect's About text");
   AddSessionOptions(*aboutCommand, aboutSession);
@@ -224,6 +243,7 @@ int main(int argc, char** argv) {
     }
     if (*paramsCommand) return Params(paramsSession, paramsLook, json);
     if (*aboutCommand) return About(aboutSession);
+    if (*looksCommand) return Looks();
   } catch (const CliError& e) {
     std::cerr << "jitterforge: " << e.what() << "\n";
     return e.status;

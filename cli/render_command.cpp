@@ -10,6 +10,7 @@
 #include <map>
 #include <regex>
 
+#include "cli/looks.h"
 #include "cli/matte.h"
 #include "cli/param_args.h"
 #include "cli/progress.h"
@@ -109,10 +110,11 @@ std::string FramePath(const std::string& pattern, std::int64_t frame) {
 }
 
 Look LoadLook(const LookOptions& options) {
-  if (!options.preset.empty() && !options.presetFrom.empty()) {
-    throw CliError("give --preset or --preset-from, not both", 2);
+  if ((!options.look.empty()) + (!options.preset.empty()) + (!options.presetFrom.empty()) > 1) {
+    throw CliError("give one of --look, --preset and --preset-from", 2);
   }
   Look look;
+  if (!options.look.empty()) look.preset = LoadPreset(FindLook(options.look).string());
   if (!options.preset.empty()) look.preset = LoadPreset(options.preset);
   if (!options.presetFrom.empty()) look.preset = PresetFromImage(options.presetFrom);
   if (!options.fps.empty()) {

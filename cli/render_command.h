@@ -13,8 +13,10 @@
 
 namespace jf::cli {
 
-/// How the parameters are set: a preset file or the preset an image records, then --set.
+/// How the parameters are set: a shipped look, a preset file or the preset an image records,
+/// then --set.
 struct LookOptions {
+  std::string look;                   // --look NAME
   std::string preset;                 // --preset FILE
   std::string presetFrom;             // --preset-from IMAGE
   std::vector<std::string> settings;  // --set KEY=VALUE, after the preset
