@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <nlohmann/json.hpp>
 
 #include "cli/image_io.h"
@@ -15,6 +16,7 @@
 #include "cli/session.h"
 #include "cli/sheet_command.h"
 #include "cli/stream_command.h"
+#include "cli/suggest.h"
 
 namespace {
 
@@ -111,6 +113,34 @@ int Looks() {
   return 0;
 }
 
+// For a command line the parser refused: the first subcommand or option it does not know, with
+// the closest known name ("unknown command \"rendr\": did you mean \"render\"?").
+std::optional<std::string> UnknownName(const CLI::App& app, int argc, char** argv) {
+  if (argc < 2 || argv[1][0] == '-') return std::nullopt;
+  std::vector<std::string> commands;
+  for (const CLI::App* command : app.get_subcommands({})) commands.push_back(command->get_name());
+  const std::string word = argv[1];
+  const auto suggest = [](const std::string& hint) { return hint.empty() ? "" : ": " + hint; };
+  if (std::find(commands.begin(), commands.end(), word) == commands.end()) {
+    return "unknown command \"" + word + "\"" + suggest(jf::cli::DidYouMean(word, commands));
+  }
+  const CLI::App* command = app.get_subcommand(word);
+  std::vector<std::string> options = {"--help"};
+  for (const CLI::Option* option : command->get_options()) {
+    for (const std::string& name : option->get_lnames()) options.push_back("--" + name);
+  }
+  for (int i = 2; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg.rfind("--", 0) != 0 || arg.size() == 2) continue;
+    arg = arg.substr(0, arg.find('='));
+    if (std::find(options.begin(), options.end(), arg) == options.end()) {
+      return "unknown option \"" + arg + "\" for " + word +
+             suggest(jf::cli::DidYouMean(arg, options));
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -205,7 +235,8 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    std::cerr << "jitterforge: " << e.what() << " (see jitterforge --help)\n";
+    std::cerr << "jitterforge: " << UnknownName(app, argc, argv).value_or(e.what())
+              << " (see jitterforge --help)\n";
     return 2;
   }
 

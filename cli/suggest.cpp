@@ -26,19 +26,25 @@ std::size_t EditDistance(const std::string& a, const std::string& b) {
   return row[b.size()];
 }
 
-std::optional<std::string> ClosestName(const std::string& word,
-                                       const std::vector<std::string>& names) {
+std::optional<std::size_t> ClosestIndex(const std::string& word,
+                                        const std::vector<std::string>& names) {
   const std::size_t limit = std::clamp<std::size_t>(word.size() / 3, 1, 4);
-  std::optional<std::string> best;
+  std::optional<std::size_t> best;
   std::size_t bestDistance = limit + 1;
-  for (const std::string& name : names) {
-    const std::size_t d = EditDistance(word, name);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::size_t d = EditDistance(word, names[i]);
     if (d < bestDistance) {
       bestDistance = d;
-      best = name;
+      best = i;
     }
   }
   return best;
+}
+
+std::optional<std::string> ClosestName(const std::string& word,
+                                       const std::vector<std::string>& names) {
+  const auto best = ClosestIndex(word, names);
+  return best ? std::optional<std::string>(names[*best]) : std::nullopt;
 }
 
 std::string DidYouMean(const std::string& word, const std::vector<std::string>& names) {
