@@ -11,6 +11,7 @@
 #include "cli/image_io.h"
 #include "cli/looks.h"
 #include "cli/param_args.h"
+#include "cli/params_listing.h"
 #include "cli/preset.h"
 #include "cli/render_command.h"
 #include "cli/session.h"
@@ -59,11 +60,30 @@ void AddLookOptions(CLI::App& command, jf::cli::LookOptions& look) {
                      "preset's, else 25)");
 }
 
-int Params(const jf::cli::SessionOptions& options, const jf::cli::LookOptions& lookOptions,
-           bool json) {
-  jf::cli::Look look = jf::cli::LoadLook(lookOptions);
-  jf::cli::Session session(options);
+struct ParamsOptions {
+  jf::cli::SessionOptions session;
+  jf::cli::LookOptions look;
+  jf::cli::TimeOptions time;
+  bool json = false;
+  bool markdown = false;
+};
+
+int Params(const ParamsOptions& options) {
+  jf::cli::Look look = jf::cli::LoadLook(options.look);
+  if (options.time.frame && options.time.seconds) {
+    throw CliError("give --frame or --time, not both", 2);
+  }
+  const jf::cli::FrameTime time =
+      options.time.seconds ? jf::cli::TimeOfSeconds(*options.time.seconds, look.rate)
+                           : jf::cli::TimeOfFrame(options.time.frame.value_or(0), look.rate);
+  jf::cli::Session session(options.session);
   auto& store = session.Params();
+  const auto paths = jf::cli::GroupPaths(store);
+  if (options.markdown) {
+    // The reference describes the defaults, whatever else the command line says.
+    std::cout << jf::cli::ParamsMarkdown(store, paths);
+    return 0;
+  }
   jf::cli::ApplyLook(look, session);
   // The effect decides what its controls hide; ask it under the values just set.
   if (PF_Err err = session.GetInstance().UpdateParamsUI(); err != PF_Err_NONE) {
@@ -71,8 +91,7 @@ int Params(const jf::cli::SessionOptions& options, const jf::cli::LookOptions& l
   }
   std::vector<bool> hidden(store.Count());
   for (A_long i = 0; i < store.Count(); ++i) hidden[i] = store.Hidden(i);
-  const auto paths = jf::cli::GroupPaths(store);
-  if (json) {
+  if (options.json) {
     // A preset as well as a listing: --preset reads it back to the same values.
     nlohmann::ordered_json out;
     const auto& pipl = session.GetModule().GetPipl();
@@ -94,9 +113,23 @@ int Params(const jf::cli::SessionOptions& options, const jf::cli::LookOptions& l
       out["parameters"].push_back(param);
     }
     std::cout << out.dump(2) << "\n";
-  } else {
-    std::cout << jf::cli::ParamsTable(store, paths, &hidden);
+    return 0;
   }
+  jf::cli::ListingMoment moment;
+  moment.seconds = jf::cli::SecondsOfFrame(time.frame, look.rate);
+  if (options.time.seconds) moment.seconds = *options.time.seconds;
+  char seconds[32];
+  std::snprintf(seconds, sizeof seconds, "%.10g s", moment.seconds);
+  moment.label = options.time.seconds
+                     ? std::string(seconds) + " (at " + jf::cli::RateText(look.rate) + " fps)"
+                     : "frame " + std::to_string(time.frame) + " (" + seconds + " at " +
+                           jf::cli::RateText(look.rate) + " fps)";
+  moment.hidden = &hidden;
+  for (const auto& schedule : look.schedules)
+    moment.schedules[schedule.index] = schedule.source.dump();
+  // Schedules become hold keys on the frame listed, so their value there shows.
+  jf::cli::ExpandSchedules(look.schedules, store, look.rate, time.frame, time.frame);
+  std::cout << jf::cli::ParamsListing(store, paths, moment);
   return 0;
 }
 
@@ -211,13 +244,22 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(1, 9));
   AddSessionOptions(*sheetCommand, sheet.session);
 
-  jf::cli::SessionOptions paramsSession;
-  jf::cli::LookOptions paramsLook;
-  bool json = false;
-  CLI::App* paramsCommand = app.add_subcommand("params", "List the effect's parameters");
-  paramsCommand->add_flag("--json", json, "As JSON, which --preset reads back");
-  AddLookOptions(*paramsCommand, paramsLook);
-  AddSessionOptions(*paramsCommand, paramsSession);
+  ParamsOptions params;
+  CLI::App* paramsCommand = app.add_subcommand(
+      "params", "List the effect's parameters: values, units, keys and what each does");
+  auto* jsonFlag =
+      paramsCommand->add_flag("--json", params.json, "As JSON, which --preset reads back");
+  paramsCommand
+      ->add_flag("--markdown", params.markdown,
+                 "The parameter reference as Markdown (docs/parameters.md)")
+      ->excludes(jsonFlag);
+  AddLookOptions(*paramsCommand, params.look);
+  auto* paramsTime = paramsCommand->add_option("--time", params.time.seconds,
+                                               "List the values at this time in seconds");
+  paramsCommand
+      ->add_option("--frame", params.time.frame, "List the values at this frame (at --fps)")
+      ->excludes(paramsTime);
+  AddSessionOptions(*paramsCommand, params.session);
 
   CLI::App* looksCommand = app.add_subcommand(
       "looks", "List the shipped looks (for --look) with the depth each is made for");
@@ -272,7 +314,7 @@ int main(int argc, char** argv) {
       jf::cli::RunSheet(sheet);
       return 0;
     }
-    if (*paramsCommand) return Params(paramsSession, paramsLook, json);
+    if (*paramsCommand) return Params(params);
     if (*aboutCommand) return About(aboutSession);
     if (*looksCommand) return Looks();
   } catch (const CliError& e) {

@@ -51,12 +51,6 @@ std::vector<std::string> Split(const std::string& s, char sep) {
   return out;
 }
 
-std::string Number(double v) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.10g", v);
-  return buffer;
-}
-
 bool IsGroupRow(const PF_ParamDef& d) {
   return d.param_type == PF_Param_GROUP_START || d.param_type == PF_Param_GROUP_END;
 }
@@ -384,38 +378,6 @@ nlohmann::ordered_json ParamToJson(const ParamStore& store, const std::vector<st
       break;
   }
   return j;
-}
-
-std::string ParamsTable(const ParamStore& store, const std::vector<std::string>& paths,
-                        const std::vector<bool>* hidden) {
-  std::ostringstream out;
-  const A_long count = store.Count();
-  for (A_long i = 1; i < count; ++i) {
-    const PF_ParamDef d = store.Definition(i);
-    if (d.param_type == PF_Param_GROUP_END) continue;
-    char head[16];
-    std::snprintf(head, sizeof head, "%4d  ", i);
-    out << head << paths[i] << "  [" << KindName(d) << "]";
-    const auto j = ParamToJson(store, paths, i);
-    if (j.contains("value")) {
-      const auto& value = j["value"];
-      out << "  = " << (value.is_string() ? value.get<std::string>() : value.dump());
-    }
-    if (j.contains("default")) {
-      const auto& def = j["default"];
-      out << "  (default " << (def.is_string() ? def.get<std::string>() : def.dump()) << ")";
-    }
-    if (j.contains("slider_range")) {
-      out << "  slider " << Number(j["slider_range"][0]) << ".." << Number(j["slider_range"][1])
-          << ", valid " << Number(j["valid_range"][0]) << ".." << Number(j["valid_range"][1]);
-    }
-    if (d.param_type == PF_Param_POPUP) out << "  choices: " << store.Text(i);
-    if (hidden != nullptr && i < static_cast<A_long>(hidden->size()) && (*hidden)[i]) {
-      out << "  (hidden)";
-    }
-    out << "\n";
-  }
-  return out.str();
 }
 
 }  // namespace jf::cli
