@@ -31,6 +31,14 @@ void AddSessionOptions(CLI::App& command, jf::cli::SessionOptions& session) {
       ->check(CLI::Range(1, 256));
 }
 
+void AddMixOption(CLI::App& command, double& mix) {
+  command
+      .add_option("--mix", mix,
+                  "Blend the rendered frame over the original: 0 the original, 1 (default) the "
+                  "effect alone; with --matte, within the matte")
+      ->check(CLI::Range(0.0, 1.0));
+}
+
 int About(const jf::cli::SessionOptions& options) {
   jf::cli::Session session(options);
   std::string text;
@@ -211,6 +219,7 @@ int main(int argc, char** argv) {
   renderCommand->add_option("--matte-channel", render.matteChannel,
                             "alpha or luma (default: alpha when the matte has one)");
   renderCommand->add_flag("--invert-matte", render.invertMatte, "Limit it to where it is black");
+  AddMixOption(*renderCommand, render.mix);
   renderCommand->add_flag("--quiet,-q", render.quiet, "No progress line");
   renderCommand->add_option("--downsample", render.downsample,
                             "Render at reduced resolution N/D (both axes)");
@@ -229,6 +238,7 @@ int main(int argc, char** argv) {
                             "The frame number of the first frame read (default 0)");
   streamCommand->add_flag("--quiet,-q", stream.quiet, "No progress line");
   AddLookOptions(*streamCommand, stream.look);
+  AddMixOption(*streamCommand, stream.mix);
   AddSessionOptions(*streamCommand, stream.session);
 
   jf::cli::SheetOptions sheet;

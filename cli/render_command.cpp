@@ -263,10 +263,15 @@ void RunRender(const RenderOptions& options) {
                       : options.sample ? sample
                                        : ReadImage(FramePath(options.input, f), depth);
     HostImage rendered = RenderFrame(session, image, settings);
-    if (!options.matte.empty()) {
+    if (!options.matte.empty() || options.mix < 1) {
+      std::vector<float> matte;
+      if (!options.matte.empty()) {
+        matte = ReadMatte(FramePath(options.matte, f), matteChannel, options.invertMatte,
+                          image.width, image.height);
+      }
+      const std::size_t pixels = static_cast<std::size_t>(image.width) * image.height;
       ApplyMatte(image, rendered,
-                 ReadMatte(FramePath(options.matte, f), matteChannel, options.invertMatte,
-                           image.width, image.height));
+                 options.mix < 1 ? MixCoverage(matte, options.mix, pixels) : matte);
     }
     const std::string output = FramePath(options.output, f);
     WriteImage(output, rendered, Provenance(output, LookPreset(look, session, time, renderRecord)));

@@ -59,6 +59,7 @@ struct RenderOptions {
   std::string matte;         // a file or a numbered pattern
   std::string matteChannel;  // "alpha", "luma" or empty (alpha when the matte has one)
   bool invertMatte = false;
+  double mix = 1;  // how much of the rendered frame is blended over the original, 0 to 1
   bool quiet = false;
   std::string downsample;  // "N/D" for both axes
   std::string downsampleX;
