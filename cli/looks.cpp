@@ -20,9 +20,9 @@ std::string Lower(std::string s) {
 }
 
 // The looks' files by lower-case name, the first folder's where two folders hold one name.
-std::map<std::string, fs::path> LookFiles() {
+std::map<std::string, fs::path> LookFiles(const std::vector<fs::path>& folders) {
   std::map<std::string, fs::path> files;
-  for (const fs::path& folder : LookFolders()) {
+  for (const fs::path& folder : folders) {
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
       if (it->path().extension() != ".json") continue;
@@ -34,17 +34,21 @@ std::map<std::string, fs::path> LookFiles() {
 
 }  // namespace
 
-std::vector<fs::path> LookFolders() {
+std::vector<fs::path> LookFolders(const fs::path& prefix) {
   std::vector<fs::path> folders;
-  const fs::path program = ProgramFolder();
-  if (!program.empty()) folders.push_back(program / ".." / "share" / "jitterforge" / "looks");
+  if (!prefix.empty()) folders.push_back(prefix / "share" / "jitterforge" / "looks");
   folders.push_back(JF_SOURCE_LOOKS);
   return folders;
 }
 
+std::vector<fs::path> LookFolders() {
+  const fs::path program = ProgramFolder();
+  return LookFolders(program.empty() ? program : program / "..");
+}
+
 std::vector<LookInfo> ListLooks() {
   std::vector<LookInfo> looks;
-  for (const auto& [name, path] : LookFiles()) {
+  for (const auto& [name, path] : LookFiles(LookFolders())) {
     const Preset preset = LoadPreset(path.string());
     LookInfo info;
     info.name = path.stem().string();
@@ -61,8 +65,8 @@ std::vector<LookInfo> ListLooks() {
   return looks;
 }
 
-fs::path FindLook(const std::string& name) {
-  const auto files = LookFiles();
+fs::path FindLook(const std::string& name, const std::vector<fs::path>& folders) {
+  const auto files = LookFiles(folders);
   if (auto it = files.find(Lower(name)); it != files.end()) return it->second;
   std::vector<std::string> names;
   for (const auto& [key, path] : files) names.push_back(path.stem().string());
@@ -70,6 +74,15 @@ fs::path FindLook(const std::string& name) {
   throw CliError("no look \"" + name + "\"" + (hint.empty() ? "" : ": " + hint) +
                      " (`jitterforge looks` lists them)",
                  2);
+}
+
+std::string PresetOrLook(const std::string& text, const std::vector<fs::path>& folders) {
+  const fs::path path(text);
+  std::error_code ec;
+  if (text.empty() || path.has_parent_path() || path.has_extension() || fs::exists(path, ec)) {
+    return text;
+  }
+  return FindLook(text, folders).string();
 }
 
 }  // namespace jf::cli
