@@ -5,15 +5,19 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <nlohmann/json.hpp>
 
 #include "cli/image_io.h"
+#include "cli/looks.h"
 #include "cli/param_args.h"
+#include "cli/params_listing.h"
 #include "cli/preset.h"
 #include "cli/render_command.h"
 #include "cli/session.h"
 #include "cli/sheet_command.h"
 #include "cli/stream_command.h"
+#include "cli/suggest.h"
 
 namespace {
 
@@ -25,6 +29,14 @@ void AddSessionOptions(CLI::App& command, jf::cli::SessionOptions& session) {
                      "installed with this program)");
   command.add_option("--threads", session.threads, "Threads for rendering (default: one per core)")
       ->check(CLI::Range(1, 256));
+}
+
+void AddMixOption(CLI::App& command, double& mix) {
+  command
+      .add_option("--mix", mix,
+                  "Blend the rendered frame over the original: 0 the original, 1 (default) the "
+                  "effect alone; with --matte, within the matte")
+      ->check(CLI::Range(0.0, 1.0));
 }
 
 int About(const jf::cli::SessionOptions& options) {
@@ -40,6 +52,8 @@ int About(const jf::cli::SessionOptions& options) {
 }
 
 void AddLookOptions(CLI::App& command, jf::cli::LookOptions& look) {
+  command.add_option("--look", look.look,
+                     "Set parameters from a shipped look by name (`jitterforge looks` lists them)");
   command.add_option("--preset", look.preset, "Set parameters from a preset file (JSON)");
   command.add_option("--preset-from", look.presetFrom,
                      "Set parameters (and the frame time) from the preset an image records");
@@ -54,11 +68,30 @@ void AddLookOptions(CLI::App& command, jf::cli::LookOptions& look) {
                      "preset's, else 25)");
 }
 
-int Params(const jf::cli::SessionOptions& options, const jf::cli::LookOptions& lookOptions,
-           bool json) {
-  jf::cli::Look look = jf::cli::LoadLook(lookOptions);
-  jf::cli::Session session(options);
+struct ParamsOptions {
+  jf::cli::SessionOptions session;
+  jf::cli::LookOptions look;
+  jf::cli::TimeOptions time;
+  bool json = false;
+  bool markdown = false;
+};
+
+int Params(const ParamsOptions& options) {
+  jf::cli::Look look = jf::cli::LoadLook(options.look);
+  if (options.time.frame && options.time.seconds) {
+    throw CliError("give --frame or --time, not both", 2);
+  }
+  const jf::cli::FrameTime time =
+      options.time.seconds ? jf::cli::TimeOfSeconds(*options.time.seconds, look.rate)
+                           : jf::cli::TimeOfFrame(options.time.frame.value_or(0), look.rate);
+  jf::cli::Session session(options.session);
   auto& store = session.Params();
+  const auto paths = jf::cli::GroupPaths(store);
+  if (options.markdown) {
+    // The reference describes the defaults, whatever else the command line says.
+    std::cout << jf::cli::ParamsMarkdown(store, paths);
+    return 0;
+  }
   jf::cli::ApplyLook(look, session);
   // The effect decides what its controls hide; ask it under the values just set.
   if (PF_Err err = session.GetInstance().UpdateParamsUI(); err != PF_Err_NONE) {
@@ -66,8 +99,7 @@ int Params(const jf::cli::SessionOptions& options, const jf::cli::LookOptions& l
   }
   std::vector<bool> hidden(store.Count());
   for (A_long i = 0; i < store.Count(); ++i) hidden[i] = store.Hidden(i);
-  const auto paths = jf::cli::GroupPaths(store);
-  if (json) {
+  if (options.json) {
     // A preset as well as a listing: --preset reads it back to the same values.
     nlohmann::ordered_json out;
     const auto& pipl = session.GetModule().GetPipl();
@@ -89,10 +121,65 @@ int Params(const jf::cli::SessionOptions& options, const jf::cli::LookOptions& l
       out["parameters"].push_back(param);
     }
     std::cout << out.dump(2) << "\n";
-  } else {
-    std::cout << jf::cli::ParamsTable(store, paths, &hidden);
+    return 0;
+  }
+  jf::cli::ListingMoment moment;
+  moment.seconds = jf::cli::SecondsOfFrame(time.frame, look.rate);
+  if (options.time.seconds) moment.seconds = *options.time.seconds;
+  char seconds[32];
+  std::snprintf(seconds, sizeof seconds, "%.10g s", moment.seconds);
+  moment.label = options.time.seconds
+                     ? std::string(seconds) + " (at " + jf::cli::RateText(look.rate) + " fps)"
+                     : "frame " + std::to_string(time.frame) + " (" + seconds + " at " +
+                           jf::cli::RateText(look.rate) + " fps)";
+  moment.hidden = &hidden;
+  for (const auto& schedule : look.schedules)
+    moment.schedules[schedule.index] = schedule.source.dump();
+  // Schedules become hold keys on the frame listed, so their value there shows.
+  jf::cli::ExpandSchedules(look.schedules, store, look.rate, time.frame, time.frame);
+  std::cout << jf::cli::ParamsListing(store, paths, moment);
+  return 0;
+}
+
+int Looks() {
+  const auto looks = jf::cli::ListLooks();
+  std::size_t width = 0;
+  for (const auto& look : looks) width = std::max(width, look.name.size());
+  for (const auto& look : looks) {
+    const std::string depth = std::to_string(look.depth) + "-bit";
+    std::cout << look.name << std::string(width - look.name.size() + 2, ' ') << depth
+              << std::string(8 - std::min<std::size_t>(depth.size(), 7), ' ') << look.description
+              << "\n";
   }
   return 0;
+}
+
+// For a command line the parser refused: the first subcommand or option it does not know, with
+// the closest known name ("unknown command \"rendr\": did you mean \"render\"?").
+std::optional<std::string> UnknownName(const CLI::App& app, int argc, char** argv) {
+  if (argc < 2 || argv[1][0] == '-') return std::nullopt;
+  std::vector<std::string> commands;
+  for (const CLI::App* command : app.get_subcommands({})) commands.push_back(command->get_name());
+  const std::string word = argv[1];
+  const auto suggest = [](const std::string& hint) { return hint.empty() ? "" : ": " + hint; };
+  if (std::find(commands.begin(), commands.end(), word) == commands.end()) {
+    return "unknown command \"" + word + "\"" + suggest(jf::cli::DidYouMean(word, commands));
+  }
+  const CLI::App* command = app.get_subcommand(word);
+  std::vector<std::string> options = {"--help"};
+  for (const CLI::Option* option : command->get_options()) {
+    for (const std::string& name : option->get_lnames()) options.push_back("--" + name);
+  }
+  for (int i = 2; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg.rfind("--", 0) != 0 || arg.size() == 2) continue;
+    arg = arg.substr(0, arg.find('='));
+    if (std::find(options.begin(), options.end(), arg) == options.end()) {
+      return "unknown option \"" + arg + "\" for " + word +
+             suggest(jf::cli::DidYouMean(arg, options));
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -132,6 +219,7 @@ int main(int argc, char** argv) {
   renderCommand->add_option("--matte-channel", render.matteChannel,
                             "alpha or luma (default: alpha when the matte has one)");
   renderCommand->add_flag("--invert-matte", render.invertMatte, "Limit it to where it is black");
+  AddMixOption(*renderCommand, render.mix);
   renderCommand->add_flag("--quiet,-q", render.quiet, "No progress line");
   renderCommand->add_option("--downsample", render.downsample,
                             "Render at reduced resolution N/D (both axes)");
@@ -150,6 +238,7 @@ int main(int argc, char** argv) {
                             "The frame number of the first frame read (default 0)");
   streamCommand->add_flag("--quiet,-q", stream.quiet, "No progress line");
   AddLookOptions(*streamCommand, stream.look);
+  AddMixOption(*streamCommand, stream.mix);
   AddSessionOptions(*streamCommand, stream.session);
 
   jf::cli::SheetOptions sheet;
@@ -165,13 +254,25 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(1, 9));
   AddSessionOptions(*sheetCommand, sheet.session);
 
-  jf::cli::SessionOptions paramsSession;
-  jf::cli::LookOptions paramsLook;
-  bool json = false;
-  CLI::App* paramsCommand = app.add_subcommand("params", "List the effect's parameters");
-  paramsCommand->add_flag("--json", json, "As JSON, which --preset reads back");
-  AddLookOptions(*paramsCommand, paramsLook);
-  AddSessionOptions(*paramsCommand, paramsSession);
+  ParamsOptions params;
+  CLI::App* paramsCommand = app.add_subcommand(
+      "params", "List the effect's parameters: values, units, keys and what each does");
+  auto* jsonFlag =
+      paramsCommand->add_flag("--json", params.json, "As JSON, which --preset reads back");
+  paramsCommand
+      ->add_flag("--markdown", params.markdown,
+                 "The parameter reference as Markdown (docs/parameters.md)")
+      ->excludes(jsonFlag);
+  AddLookOptions(*paramsCommand, params.look);
+  auto* paramsTime = paramsCommand->add_option("--time", params.time.seconds,
+                                               "List the values at this time in seconds");
+  paramsCommand
+      ->add_option("--frame", params.time.frame, "List the values at this frame (at --fps)")
+      ->excludes(paramsTime);
+  AddSessionOptions(*paramsCommand, params.session);
+
+  CLI::App* looksCommand = app.add_subcommand(
+      "looks", "List the shipped looks (for --look) with the depth each is made for");
 
   jf::cli::SessionOptions aboutSession;
   CLI::App* aboutCommand = app.add_subcommand("about", "Show the effect's About text");
@@ -186,7 +287,8 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    std::cerr << "jitterforge: " << e.what() << " (see jitterforge --help)\n";
+    std::cerr << "jitterforge: " << UnknownName(app, argc, argv).value_or(e.what())
+              << " (see jitterforge --help)\n";
     return 2;
   }
 
@@ -222,8 +324,9 @@ int main(int argc, char** argv) {
       jf::cli::RunSheet(sheet);
       return 0;
     }
-    if (*paramsCommand) return Params(paramsSession, paramsLook, json);
+    if (*paramsCommand) return Params(params);
     if (*aboutCommand) return About(aboutSession);
+    if (*looksCommand) return Looks();
   } catch (const CliError& e) {
     std::cerr << "jitterforge: " << e.what() << "\n";
     return e.status;

@@ -83,6 +83,12 @@ std::vector<float> ReadMatte(const std::string& path, MatteChannel channel, bool
   return coverage;
 }
 
+std::vector<float> MixCoverage(std::vector<float> matte, double mix, std::size_t pixels) {
+  if (matte.empty()) return std::vector<float>(pixels, static_cast<float>(mix));
+  for (float& m : matte) m *= static_cast<float>(mix);
+  return matte;
+}
+
 void ApplyMatte(const HostImage& original, HostImage& rendered,
                 const std::vector<float>& coverage) {
   if (rendered.depth == 8) {

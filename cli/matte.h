@@ -21,6 +21,10 @@ MatteChannel ParseMatteChannel(const std::string& text);
 std::vector<float> ReadMatte(const std::string& path, MatteChannel channel, bool invert, int width,
                              int height);
 
+/// Coverage for an overall mix of the rendered frame: the matte's scaled by mix, or mix at every
+/// one of pixels without a matte.
+std::vector<float> MixCoverage(std::vector<float> matte, double mix, std::size_t pixels);
+
 /// Blends rendered over original by coverage, every channel alpha included:
 /// original + (rendered − original) × coverage, rounded to the nearest at 8 and 16 bits.
 void ApplyMatte(const HostImage& original, HostImage& rendered, const std::vector<float>& coverage);

@@ -9,6 +9,8 @@
 #include <sstream>
 
 #include "cli/errors.h"
+#include "cli/suggest.h"
+#include "params/param_descriptions.h"
 
 namespace jf::cli {
 namespace {
@@ -49,12 +51,6 @@ std::vector<std::string> Split(const std::string& s, char sep) {
   return out;
 }
 
-std::string Number(double v) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.10g", v);
-  return buffer;
-}
-
 bool IsGroupRow(const PF_ParamDef& d) {
   return d.param_type == PF_Param_GROUP_START || d.param_type == PF_Param_GROUP_END;
 }
@@ -64,10 +60,47 @@ bool IsPercent(const PF_ParamDef& d) {
          (d.u.fd.display_flags & PF_ValueDisplayFlag_PERCENT) != 0;
 }
 
+// The unit suffixes a number parameter's values may carry, the one to show first; null-ended.
+const char* const* UnitSuffixes(const ParamStore& store, const PF_ParamDef& d,
+                                PF_ParamIndex index) {
+  static const char* const kNone[] = {nullptr};
+  static const char* const kPercent[] = {"%", nullptr};
+  static const char* const kDegrees[] = {"deg", "\u00b0", nullptr};
+  static const char* const kPixels[] = {"px", nullptr};
+  if (IsPercent(d)) return kPercent;
+  if (d.param_type == PF_Param_ANGLE) return kDegrees;
+  // The descriptions are this effect's; another module's parameters have only their kinds.
+  if (store.Count() == kParamCount && DescribeParam(index).unit == ParamUnit::Pixels) {
+    return kPixels;
+  }
+  return kNone;
+}
+
 std::string ColorText(const PF_Pixel& c) {
   char buffer[16];
   std::snprintf(buffer, sizeof buffer, "#%02X%02X%02X", c.red, c.green, c.blue);
   return buffer;
+}
+
+// "did you mean ...?" naming the value parameter whose path, or the same number of its last
+// components, is closest to key; empty when none is close.
+std::string SuggestPath(const ParamStore& store, const std::vector<std::string>& paths,
+                        const std::string& key) {
+  const auto depth = std::count(key.begin(), key.end(), '/');
+  std::vector<std::string> tails;
+  std::vector<PF_ParamIndex> rows;
+  for (A_long i = 1; i < store.Count(); ++i) {
+    if (IsGroupRow(store.Definition(i))) continue;
+    const std::string& path = paths[i];
+    std::size_t from = path.size();
+    for (auto n = depth; n >= 0 && from != std::string::npos; --n) {
+      from = from == 0 ? std::string::npos : path.rfind('/', from - 1);
+    }
+    tails.push_back(from == std::string::npos ? path : path.substr(from + 1));
+    rows.push_back(i);
+  }
+  const auto best = ClosestIndex(key, tails);
+  return best ? "did you mean \"" + paths[rows[*best]] + "\"?" : std::string();
 }
 
 }  // namespace
@@ -112,18 +145,42 @@ PF_ParamIndex ResolveKey(const ParamStore& store, const std::vector<std::string>
     index = static_cast<PF_ParamIndex>(number);
   } else {
     const std::string wanted = Lower(Trim(key));
+    // A full path first; else the last components of exactly one parameter's path ("Sort
+    // Direction" for "Pixel Sorter/Sort Direction").
+    std::vector<PF_ParamIndex> exact;
+    std::vector<PF_ParamIndex> tail;
     for (A_long i = 1; i < count; ++i) {
-      if (Lower(paths[i]) != wanted) continue;
-      if (index >= 0) {
-        throw CliError("parameter \"" + key + "\" is ambiguous: use its index (" +
-                           std::to_string(index) + " or " + std::to_string(i) + ")",
-                       2);
+      const std::string path = Lower(paths[i]);
+      if (path == wanted) {
+        exact.push_back(i);
+      } else if (!IsGroupRow(store.Definition(i)) && path.size() > wanted.size() &&
+                 path.compare(path.size() - wanted.size(), wanted.size(), wanted) == 0 &&
+                 path[path.size() - wanted.size() - 1] == '/') {
+        tail.push_back(i);
       }
-      index = i;
     }
+    if (exact.size() > 1) {
+      throw CliError("parameter \"" + key + "\" is ambiguous: use its index (" +
+                         std::to_string(exact[0]) + " or " + std::to_string(exact[1]) + ")",
+                     2);
+    }
+    if (exact.empty() && tail.size() > 1) {
+      std::string candidates;
+      for (PF_ParamIndex i : tail) {
+        candidates +=
+            (candidates.empty() ? "" : ", ") + std::to_string(i) + " \"" + paths[i] + "\"";
+      }
+      throw CliError("parameter \"" + key + "\" is ambiguous: it names " +
+                         std::to_string(tail.size()) + " parameters (" + candidates + ")",
+                     2);
+    }
+    index = !exact.empty() ? exact[0] : !tail.empty() ? tail[0] : -1;
     if (index < 0) {
-      throw CliError("no parameter \"" + key +
-                         "\": give an index or a group path as `jitterforge params` lists them",
+      const std::string hint = SuggestPath(store, paths, Trim(key));
+      throw CliError("no parameter \"" + key + "\": " +
+                         (hint.empty() ? "give an index or a group path as `jitterforge params` "
+                                         "lists them"
+                                       : hint),
                      2);
     }
   }
@@ -155,9 +212,12 @@ headless::Keyframe ParseValueText(const ParamStore& store, const std::vector<std
           if (Lower(names[k]) == v) choice = static_cast<long>(k) + 1;
         }
         if (choice == 0) {
+          const std::string hint = DidYouMean(Trim(value), names);
           Refuse(paths, index,
-                 "has no choice \"" + value + "\" (choices 1 to " +
-                     std::to_string(d.u.pd.num_choices) + ": " + store.Text(index) + ")");
+                 "has no choice \"" + value + "\"" +
+                     (hint.empty() ? " (choices 1 to " + std::to_string(d.u.pd.num_choices) + ": " +
+                                         store.Text(index) + ")"
+                                   : ": " + hint));
         }
       }
       key.number = static_cast<double>(choice);
@@ -188,8 +248,22 @@ headless::Keyframe ParseValueText(const ParamStore& store, const std::vector<std
       return key;
     }
     default: {
-      if (!ParseDouble(value, key.number)) {
-        Refuse(paths, index, "takes a number, not \"" + value + "\"");
+      // A number may carry the unit its parameter counts in: "50%", "90deg", "12px".
+      const char* const* units = UnitSuffixes(store, d, index);
+      std::string number = Trim(value);
+      for (const char* const* unit = units; *unit != nullptr; ++unit) {
+        const std::string suffix = *unit;
+        if (number.size() > suffix.size() &&
+            Lower(number.substr(number.size() - suffix.size())) == suffix) {
+          number.resize(number.size() - suffix.size());
+          break;
+        }
+      }
+      if (!ParseDouble(number, key.number)) {
+        const std::string unit = units[0] == nullptr ? "" : units[0];
+        Refuse(paths, index,
+               "takes a number" + (unit.empty() ? "" : " (with or without " + unit + ")") +
+                   ", not \"" + value + "\"");
       }
       return key;
     }
@@ -304,38 +378,6 @@ nlohmann::ordered_json ParamToJson(const ParamStore& store, const std::vector<st
       break;
   }
   return j;
-}
-
-std::string ParamsTable(const ParamStore& store, const std::vector<std::string>& paths,
-                        const std::vector<bool>* hidden) {
-  std::ostringstream out;
-  const A_long count = store.Count();
-  for (A_long i = 1; i < count; ++i) {
-    const PF_ParamDef d = store.Definition(i);
-    if (d.param_type == PF_Param_GROUP_END) continue;
-    char head[16];
-    std::snprintf(head, sizeof head, "%4d  ", i);
-    out << head << paths[i] << "  [" << KindName(d) << "]";
-    const auto j = ParamToJson(store, paths, i);
-    if (j.contains("value")) {
-      const auto& value = j["value"];
-      out << "  = " << (value.is_string() ? value.get<std::string>() : value.dump());
-    }
-    if (j.contains("default")) {
-      const auto& def = j["default"];
-      out << "  (default " << (def.is_string() ? def.get<std::string>() : def.dump()) << ")";
-    }
-    if (j.contains("slider_range")) {
-      out << "  slider " << Number(j["slider_range"][0]) << ".." << Number(j["slider_range"][1])
-          << ", valid " << Number(j["valid_range"][0]) << ".." << Number(j["valid_range"][1]);
-    }
-    if (d.param_type == PF_Param_POPUP) out << "  choices: " << store.Text(i);
-    if (hidden != nullptr && i < static_cast<A_long>(hidden->size()) && (*hidden)[i]) {
-      out << "  (hidden)";
-    }
-    out << "\n";
-  }
-  return out.str();
 }
 
 }  // namespace jf::cli

@@ -57,8 +57,4 @@ nlohmann::ordered_json ParamToJson(const headless::ParamStore& store,
 /// The value of a parameter in display units, as JSON (number, bool, popup number or colour).
 nlohmann::ordered_json ValueToJson(const PF_ParamDef& def);
 
-/// The listing for people: one line per parameter.
-std::string ParamsTable(const headless::ParamStore& store, const std::vector<std::string>& paths,
-                        const std::vector<bool>* hidden = nullptr);
-
 }  // namespace jf::cli

@@ -359,11 +359,12 @@ Preset ParsePreset(const std::string& text, const std::string& source) {
   const Json& doc = preset.document;
   if (!doc.is_object()) Fail(source, "a preset is a JSON object with \"parameters\"");
   for (const auto& [name, member] : doc.items()) {
-    static const std::set<std::string> kMembers = {"program", "effect", "fps",
-                                                   "time",    "render", "parameters"};
+    static const std::set<std::string> kMembers = {"program", "effect",     "fps",         "time",
+                                                   "render",  "parameters", "description", "depth"};
     if (kMembers.count(name) == 0) {
       Fail(source, "unknown member \"" + name +
-                       "\" (a preset has program, effect, fps, time, render, parameters)");
+                       "\" (a preset has program, effect, fps, time, render, parameters, "
+                       "description, depth)");
     }
   }
   if (doc.contains("parameters") && !doc["parameters"].is_object() &&

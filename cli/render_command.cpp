@@ -10,6 +10,7 @@
 #include <map>
 #include <regex>
 
+#include "cli/looks.h"
 #include "cli/matte.h"
 #include "cli/param_args.h"
 #include "cli/progress.h"
@@ -103,10 +104,11 @@ std::string FramePath(const std::string& pattern, std::int64_t frame) {
 }
 
 Look LoadLook(const LookOptions& options) {
-  if (!options.preset.empty() && !options.presetFrom.empty()) {
-    throw CliError("give --preset or --preset-from, not both", 2);
+  if ((!options.look.empty()) + (!options.preset.empty()) + (!options.presetFrom.empty()) > 1) {
+    throw CliError("give one of --look, --preset and --preset-from", 2);
   }
   Look look;
+  if (!options.look.empty()) look.preset = LoadPreset(FindLook(options.look).string());
   if (!options.preset.empty()) look.preset = LoadPreset(options.preset);
   if (!options.presetFrom.empty()) look.preset = PresetFromImage(options.presetFrom);
   if (!options.fps.empty()) {
@@ -255,10 +257,15 @@ void RunRender(const RenderOptions& options) {
                       : options.sample ? sample
                                        : ReadImage(FramePath(options.input, f), depth);
     HostImage rendered = RenderFrame(session, image, settings);
-    if (!options.matte.empty()) {
+    if (!options.matte.empty() || options.mix < 1) {
+      std::vector<float> matte;
+      if (!options.matte.empty()) {
+        matte = ReadMatte(FramePath(options.matte, f), matteChannel, options.invertMatte,
+                          image.width, image.height);
+      }
+      const std::size_t pixels = static_cast<std::size_t>(image.width) * image.height;
       ApplyMatte(image, rendered,
-                 ReadMatte(FramePath(options.matte, f), matteChannel, options.invertMatte,
-                           image.width, image.height));
+                 options.mix < 1 ? MixCoverage(matte, options.mix, pixels) : matte);
     }
     const std::string output = FramePath(options.output, f);
     WriteImage(output, rendered, Provenance(output, LookPreset(look, session, time, renderRecord)));

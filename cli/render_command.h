@@ -13,8 +13,10 @@
 
 namespace jf::cli {
 
-/// How the parameters are set: a preset file or the preset an image records, then --set.
+/// How the parameters are set: a shipped look, a preset file or the preset an image records,
+/// then --set.
 struct LookOptions {
+  std::string look;                   // --look NAME
   std::string preset;                 // --preset FILE
   std::string presetFrom;             // --preset-from IMAGE
   std::vector<std::string> settings;  // --set KEY=VALUE, after the preset
@@ -57,6 +59,7 @@ struct RenderOptions {
   std::string matte;         // a file or a numbered pattern
   std::string matteChannel;  // "alpha", "luma" or empty (alpha when the matte has one)
   bool invertMatte = false;
+  double mix = 1;  // how much of the rendered frame is blended over the original, 0 to 1
   bool quiet = false;
   std::string downsample;  // "N/D" for both axes
   std::string downsampleX;

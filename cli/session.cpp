@@ -14,13 +14,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
+}  // namespace
+
 fs::path ProgramFolder() {
   std::error_code ec;
   const fs::path self = fs::read_symlink("/proc/self/exe", ec);
   return ec ? fs::path() : self.parent_path();
 }
-
-}  // namespace
 
 std::string ErrorName(PF_Err err) {
   const char* name = nullptr;

@@ -2,6 +2,7 @@
 // declared.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -12,6 +13,9 @@ namespace jf::cli {
 
 /// The host error code as "NAME (number)".
 std::string ErrorName(PF_Err err);
+
+/// The folder of the running program; empty when the system cannot say.
+std::filesystem::path ProgramFolder();
 
 /// Where the effect module is: --module, else $JITTERFORGE_MODULE, else beside the program
 /// (build tree), else the installed copy.

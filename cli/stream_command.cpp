@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "cli/matte.h"
 #include "cli/progress.h"
 
 namespace jf::cli {
@@ -164,8 +165,12 @@ void RunStream(const StreamOptions& options, std::FILE* in, std::FILE* out) {
     ExpandSchedules(look.schedules, session.Params(), look.rate, frame, frame);
     headless::RenderSettings settings;
     ApplyTime(TimeOfFrame(frame, look.rate), settings);
-    const HostImage rendered =
-        RenderFrame(session, FromRaw(format, width, height, raw.data()), settings);
+    const HostImage original = FromRaw(format, width, height, raw.data());
+    HostImage rendered = RenderFrame(session, original, settings);
+    if (options.mix < 1) {
+      ApplyMatte(original, rendered,
+                 MixCoverage({}, options.mix, static_cast<std::size_t>(width) * height));
+    }
     ToRaw(format, rendered, raw.data());
     if (std::fwrite(raw.data(), 1, bytes, out) != bytes || std::fflush(out) != 0) {
       throw CliError(std::string("cannot write standard output: ") + std::strerror(errno), 1);

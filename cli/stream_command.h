@@ -33,6 +33,7 @@ struct StreamOptions {
   std::string pixFmt = "rgba";
   LookOptions look;
   std::int64_t startFrame = 0;  // the number of the first frame read
+  double mix = 1;               // how much of the rendered frame is blended over the original
   bool quiet = false;
   SessionOptions session;
 };

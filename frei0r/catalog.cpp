@@ -44,8 +44,11 @@ std::string Explain(const headless::ParamStore& store, PF_ParamIndex index) {
 
 std::vector<CatalogEntry> BuildCatalog(const headless::ParamStore& store) {
   std::vector<CatalogEntry> catalog;
-  catalog.push_back({"preset", "a Jitterforge JSON preset file; values set here override it",
-                     F0R_PARAM_STRING, 0});
+  catalog.push_back(
+      {"preset",
+       "a Jitterforge JSON preset file or a look's name (jitterforge looks); values set "
+       "here override it",
+       F0R_PARAM_STRING, 0});
   const std::vector<std::string> paths = cli::GroupPaths(store);
   for (PF_ParamIndex i = 1; i < store.Count(); ++i) {
     int type = 0;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "cli/looks.h"
 #include "cli/session.h"
 #include "cli/timing.h"
 #include "frei0r/pixels.h"
@@ -142,7 +143,9 @@ void Filter::UsePreset(const std::string& path) {
   }
   if (!path.empty()) {
     try {
-      const cli::Preset preset = cli::LoadPreset(path);
+      // The preset parameter takes a shipped look's name as well as a file.
+      const cli::Preset preset =
+          cli::LoadPreset(cli::PresetOrLook(path, cli::LookFolders(FilterPrefix())));
       m_rate = cli::PresetRate(preset).value_or(cli::Rate{});
       cli::ApplyOptions options;
       options.rate = m_rate;

@@ -36,6 +36,11 @@ fs::path FilterFolder() {
 
 }  // namespace
 
+fs::path FilterPrefix() {
+  const fs::path folder = FilterFolder();
+  return folder.empty() ? folder : (folder / ".." / "..").lexically_normal();
+}
+
 std::string FindEffectModule() {
   if (const char* env = std::getenv("JITTERFORGE_MODULE"); env != nullptr && *env != '\0') {
     return env;

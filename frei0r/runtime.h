@@ -3,6 +3,7 @@
 // parameter list.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +24,10 @@ struct Runtime {
 /// Where the effect module is: $JITTERFORGE_MODULE, else ../jitterforge/Jitterforge.so from the
 /// folder this filter was loaded from (the installed layout), else the build tree's module.
 std::string FindEffectModule();
+
+/// The installation prefix this filter was loaded from (lib/frei0r-1/..), where shared data
+/// such as the looks sits; empty when the system cannot say.
+std::filesystem::path FilterPrefix();
 
 /// The process's runtime, made when first wanted and released with its last holder, so nothing
 /// of it outlives the instances; null with *error set when the module cannot be loaded.

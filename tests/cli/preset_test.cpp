@@ -118,8 +118,7 @@ TEST_F(Presets, MistakesAreRefusedByName) {
     return why;
   };
   EXPECT_EQ(refusal(R"({"parameters": {"Look/Sed": 1}})"),
-            "p.json: no parameter \"Look/Sed\": give an index or a group path as `jitterforge "
-            "params` lists them");
+            "p.json: no parameter \"Look/Sed\": did you mean \"Look/Seed\"?");
   EXPECT_EQ(refusal(R"({"parameters": {"Look/Amount": 11}})"),
             "p.json: parameter 3 \"Look/Amount\": takes -10 to 10, not 11");
   EXPECT_NE(refusal(R"({"parameters": {"Look/Amount": {"keyframes": [{"time": 0, "value": 0},

@@ -146,12 +146,13 @@ TEST(Frei0rFilter, PresetThatCannotBeUsedPassesFramesThroughWithAMessage) {
   Write(folder / "good.json", kKeyframedPreset);
   const unsigned w = 32, h = 16;
   const Frame in = PatternFrame(w, h);
-  for (const std::string name : {"missing.json", "broken.json", "unknown.json"}) {
+  for (const std::string name : {"missing.json", "broken.json", "unknown.json", "no-such-look"}) {
     SCOPED_TRACE(name);
     f0r_instance_t instance = Library().construct(w, h);
     ASSERT_NE(instance, nullptr);
     ::testing::internal::CaptureStderr();
-    SetPreset(instance, (folder / name).string());
+    // A bare name is a shipped look's.
+    SetPreset(instance, name.find('.') == std::string::npos ? name : (folder / name).string());
     const Frame first = Update(instance, in, 0.0);
     const Frame second = Update(instance, in, 0.04);
     const std::string err = ::testing::internal::GetCapturedStderr();
@@ -165,6 +166,23 @@ TEST(Frei0rFilter, PresetThatCannotBeUsedPassesFramesThroughWithAMessage) {
     EXPECT_NE(Update(instance, in, 0.0), in);
     Library().destruct(instance);
   }
+}
+
+TEST(Frei0rFilter, ALooksNameRendersAsItsFileDoes) {
+  const unsigned w = 48, h = 32;
+  const Frame in = PatternFrame(w, h);
+  Frame frames[2];
+  const std::string presets[2] = {"scanline-tear",
+                                  std::string(JF_SOURCE_DIR) + "/looks/scanline-tear.json"};
+  for (int k = 0; k < 2; ++k) {
+    f0r_instance_t instance = Library().construct(w, h);
+    ASSERT_NE(instance, nullptr);
+    SetPreset(instance, presets[k]);
+    frames[k] = Update(instance, in, 0.2);
+    Library().destruct(instance);
+  }
+  EXPECT_NE(frames[0], in);
+  EXPECT_EQ(frames[0], frames[1]);
 }
 
 TEST(Frei0rFilter, InstancesRenderAtOnceOnSeveralThreadsAsTheyDoAlone) {
