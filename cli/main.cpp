@@ -2,13 +2,13 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
 #include "cli/image_io.h"
 #include "cli/param_args.h"
+#include "cli/platform.h"
 #include "cli/preset.h"
 #include "cli/render_command.h"
 #include "cli/session.h"
@@ -204,8 +204,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (*streamCommand) {
-      // A reader that goes away is reported as a failed write, not a silent death.
-      std::signal(SIGPIPE, SIG_IGN);
+      jf::cli::platform::PrepareRawStreams();
       jf::cli::RunStream(stream, stdin, stdout);
       return 0;
     }
