@@ -67,6 +67,9 @@ if len(section) < 16 or section not in resources:
     sys.exit("the .aex's resources do not hold the Linux module's .pipl section")
 print(f"PiPL resource: the {len(section)} bytes of the .pipl section")
 PY
+  # Source compatibility: the module built against a stand-in for the vendor's SDK is this one.
+  bash tests/sdk/vendor_standin.sh "$dir/vendor-sdk" "$dir/Jitterforge.aex" \
+    -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake"
   # What a user copies into the host's plug-in folder.
   rm -rf "$dir/install"
   cmake --install "$dir" --prefix "$dir/install/Jitterforge" >/dev/null
@@ -86,6 +89,7 @@ case "$job" in
     check_format
     build release -DJITTERFORGE_TESTS=ON -DJITTERFORGE_BENCH=OFF
     ctest --preset release -j "$jobs"
+    bash tests/sdk/vendor_standin.sh build/vendor-sdk build/release/Jitterforge.so
     # The same suite once more under AddressSanitizer and UndefinedBehaviorSanitizer.
     build dev -DJITTERFORGE_TESTS=ON
     ASAN_OPTIONS=detect_leaks=1 ctest --preset dev -j "$jobs"
