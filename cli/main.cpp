@@ -101,6 +101,8 @@ int main(int argc, char** argv) {
   CLI::App app{"Jitterforge: seven glitch stages for images and image sequences.", "jitterforge"};
   app.set_version_flag("--version", std::string("jitterforge ") + JF_VERSION);
   app.require_subcommand(1);
+  // The same options on every platform: on Windows too "/name" is a path, not an option.
+  app.allow_windows_style_options(false);
 
   jf::cli::RenderOptions render;
   CLI::App* renderCommand = app.add_subcommand(

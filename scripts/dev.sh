@@ -57,6 +57,8 @@ windows() {
   cmake --build build/release --target jitterforge Jitterforge -j "$jobs"
   bash tests/platforms/stream_frames.sh "$dir/stream-frames" "build/release/jitterforge stream" \
     "$wine $dir/jitterforge.exe stream --module $dir/Jitterforge.aex"
+  JF_NO_IMAGE_IO=1 bash tests/platforms/command_refusals.sh "$dir/refusals" "$dir/tests/NoPipl.aex" \
+    .aex "$wine" "$dir/jitterforge.exe"
   # The PiPL resource holds the Linux module's .pipl section byte for byte.
   objcopy -O binary --only-section=.pipl build/release/Jitterforge.so "$dir/pipl.elf.bin"
   x86_64-w64-mingw32-objcopy -O binary --only-section=.rsrc "$dir/Jitterforge.aex" "$dir/rsrc.bin"
