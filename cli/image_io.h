@@ -37,6 +37,27 @@ void WriteImage(const std::string& path, const HostImage& image,
 /// Rejects, before anything renders, an output whose format cannot hold the depth.
 void CheckOutputFormat(const std::string& path, int depth);
 
+/// An image file's channels as floats, as the file holds them: rows top first, channels
+/// interleaved, straight colour; alphaChannel is the channel marked as alpha (-1 when none is).
+struct FloatImage {
+  int width = 0;
+  int height = 0;
+  int channels = 0;
+  int alphaChannel = -1;
+  std::vector<float> pixels;
+};
+
+/// Reads up to maxChannels channels of an image file; throws CliError (status 2)
+/// "cannot read <what> '<path>': ..." (what may be empty).
+FloatImage ReadFloatImage(const std::string& path, int maxChannels, const std::string& what);
+
+/// The text an image file records under key ("" when it records none); throws CliError
+/// (status 2) when the file cannot be read.
+std::string ReadImageText(const std::string& path, const std::string& key);
+
+/// The format an output file's extension chooses ("png", "tiff", "openexr", ...); "" for none.
+std::string OutputFormatName(const std::string& path);
+
 /// A built-in test picture (colour bars over a gradient, with a soft alpha edge) so the effect
 /// can be tried without any file.
 HostImage MakeSample(int depth, int width = 640, int height = 360);

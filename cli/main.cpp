@@ -2,7 +2,6 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -12,6 +11,7 @@
 #include "cli/looks.h"
 #include "cli/param_args.h"
 #include "cli/params_listing.h"
+#include "cli/platform.h"
 #include "cli/preset.h"
 #include "cli/render_command.h"
 #include "cli/session.h"
@@ -188,6 +188,8 @@ int main(int argc, char** argv) {
   CLI::App app{"Jitterforge: seven glitch stages for images and image sequences.", "jitterforge"};
   app.set_version_flag("--version", std::string("jitterforge ") + JF_VERSION);
   app.require_subcommand(1);
+  // The same options on every platform: on Windows too "/name" is a path, not an option.
+  app.allow_windows_style_options(false);
 
   jf::cli::RenderOptions render;
   CLI::App* renderCommand = app.add_subcommand(
@@ -306,8 +308,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (*streamCommand) {
-      // A reader that goes away is reported as a failed write, not a silent death.
-      std::signal(SIGPIPE, SIG_IGN);
+      jf::cli::platform::PrepareRawStreams();
       jf::cli::RunStream(stream, stdin, stdout);
       return 0;
     }

@@ -1,12 +1,9 @@
 // See matte.h.
 #include "cli/matte.h"
 
-#include <OpenImageIO/imageio.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 
 namespace jf::cli {
 namespace {
@@ -39,27 +36,16 @@ MatteChannel ParseMatteChannel(const std::string& text) {
 
 std::vector<float> ReadMatte(const std::string& path, MatteChannel channel, bool invert, int width,
                              int height) {
-  OIIO::ImageSpec config;
-  // Straight colour, so a matte's luma does not depend on its alpha.
-  config.attribute("oiio:UnassociatedAlpha", 1);
-  auto in = OIIO::ImageInput::open(path, &config);
-  if (!in) {
-    const std::string why = std::filesystem::exists(path) ? OIIO::geterror() : "no such file";
-    throw CliError("cannot read matte '" + path + "': " + why, 2);
-  }
-  const OIIO::ImageSpec& imageSpec = in->spec();
-  if (imageSpec.width != width || imageSpec.height != height) {
-    throw CliError("matte '" + path + "' is " + std::to_string(imageSpec.width) + "x" +
-                       std::to_string(imageSpec.height) + ", the frame " + std::to_string(width) +
-                       "x" + std::to_string(height),
+  const FloatImage matte = ReadFloatImage(path, 4, "matte");
+  if (matte.width != width || matte.height != height) {
+    throw CliError("matte '" + path + "' is " + std::to_string(matte.width) + "x" +
+                       std::to_string(matte.height) + ", the frame " + std::to_string(width) + "x" +
+                       std::to_string(height),
                    2);
   }
-  const int channels = std::min(imageSpec.nchannels, 4);
-  std::vector<float> pixels(static_cast<std::size_t>(width) * height * channels);
-  if (!in->read_image(0, 0, 0, channels, OIIO::TypeDesc::FLOAT, pixels.data())) {
-    throw CliError("cannot read matte '" + path + "': " + in->geterror(), 2);
-  }
-  int alpha = imageSpec.alpha_channel < channels ? imageSpec.alpha_channel : -1;
+  const int channels = matte.channels;
+  const std::vector<float>& pixels = matte.pixels;
+  int alpha = matte.alphaChannel < channels ? matte.alphaChannel : -1;
   if (alpha < 0 && (channels == 2 || channels == 4)) alpha = channels - 1;
   if (channel == MatteChannel::Auto)
     channel = alpha >= 0 ? MatteChannel::Alpha : MatteChannel::Luma;

@@ -1,14 +1,14 @@
 // See progress.h.
 #include "cli/progress.h"
 
-#include <unistd.h>
-
 #include <cstdio>
+
+#include "cli/platform.h"
 
 namespace jf::cli {
 
 Progress::Progress(std::int64_t total, bool quiet)
-    : m_enabled(!quiet && ::isatty(STDERR_FILENO) == 1),
+    : m_enabled(!quiet && platform::IsTerminal(stderr)),
       m_total(total),
       m_start(std::chrono::steady_clock::now()),
       m_lastShown(m_start) {}

@@ -1,8 +1,6 @@
 // See render_command.h.
 #include "cli/render_command.h"
 
-#include <OpenImageIO/imageio.h>
-
 #include <algorithm>
 #include <charconv>
 #include <cstring>
@@ -43,15 +41,10 @@ const std::regex& FramePattern() {
 
 // The preset an image records, read back from its metadata.
 Preset PresetFromImage(const std::string& path) {
-  auto in = OIIO::ImageInput::open(path);
-  if (!in) {
-    const std::string why = fs::exists(path) ? OIIO::geterror() : "no such file";
-    throw CliError("cannot read '" + path + "': " + why, 2);
-  }
-  std::string text = in->spec().get_string_attribute(kPresetKey);
+  std::string text = ReadImageText(path, kPresetKey);
   // TIFF keeps no attributes of its own; there the preset is the image description.
   if (text.empty()) {
-    const std::string description = in->spec().get_string_attribute("ImageDescription");
+    const std::string description = ReadImageText(path, "ImageDescription");
     if (description.find("\"parameters\"") != std::string::npos) text = description;
   }
   if (text.empty()) {
@@ -66,8 +59,7 @@ std::map<std::string, std::string> Provenance(const std::string& output,
   metadata["Software"] = std::string("jitterforge ") + JF_VERSION;
   const std::string text = preset.dump();
   metadata[kPresetKey] = text;
-  auto out = OIIO::ImageOutput::create(output);
-  if (out && std::string(out->format_name()) == "tiff") metadata["ImageDescription"] = text;
+  if (OutputFormatName(output) == "tiff") metadata["ImageDescription"] = text;
   return metadata;
 }
 

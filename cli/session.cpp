@@ -1,13 +1,12 @@
 // See session.h.
 #include "cli/session.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
 
 #include "cli/image_io.h"
+#include "cli/platform.h"
 
 namespace jf::cli {
 namespace {
@@ -17,9 +16,7 @@ namespace fs = std::filesystem;
 }  // namespace
 
 fs::path ProgramFolder() {
-  std::error_code ec;
-  const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-  return ec ? fs::path() : self.parent_path();
+  return platform::ProgramPath().parent_path();
 }
 
 std::string ErrorName(PF_Err err) {
@@ -66,12 +63,12 @@ std::string FindModule(const std::string& explicitPath) {
   }
   const fs::path folder = ProgramFolder();
   for (const fs::path& candidate :
-       {folder / "Jitterforge.so", folder / ".." / "lib" / "jitterforge" / "Jitterforge.so",
+       {folder / JF_MODULE_FILE_NAME, folder / ".." / "lib" / "jitterforge" / JF_MODULE_FILE_NAME,
         fs::path(JF_DEFAULT_MODULE), fs::path(JF_INSTALLED_MODULE)}) {
     std::error_code ec;
     if (!candidate.empty() && fs::is_regular_file(candidate, ec)) return candidate.string();
   }
-  return (folder / "Jitterforge.so").string();
+  return (folder / JF_MODULE_FILE_NAME).string();
 }
 
 Session::Session(const SessionOptions& options) {

@@ -10,7 +10,6 @@
 #pragma once
 
 #include "AE_GeneralPlug.h"
-#include "AE_GeneralPlugOld.h"
 #include "headless/suites.h"
 
 namespace jf::headless {

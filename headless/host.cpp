@@ -25,10 +25,9 @@ Host::Host() : m_basic(BasicSuiteTable()) {
 
 Host::~Host() = default;
 
-void Host::SetThreadCount(int threads) {
+void Host::SetThreadCount(int threads, ThreadPoolKind kind) {
   m_threads = std::max(1, threads);
-  m_arena = std::make_unique<tbb::task_arena>(m_threads);
-  m_arena->initialize();
+  m_pool = MakeThreadPool(m_threads, kind);
 }
 
 std::string Host::Leaks() const {

@@ -5,17 +5,19 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 #include <vector>
-
-#include <tbb/task_arena.h>
 
 #include "AE_Effect.h"
 #include "SPBasic.h"
 #include "headless/faults.h"
 #include "headless/memory.h"
 #include "headless/suites.h"
+#include "headless/thread_pool.h"
 #include "headless/worlds.h"
 
 namespace jf::headless {
@@ -41,8 +43,9 @@ class Host {
   Accounting& GetAccounting() { return m_accounting; }
   SuiteRegistry& Suites() { return m_suites; }
 
-  /// Threads that run iterations and imaging (at least 1); not while a command runs.
-  void SetThreadCount(int threads);
+  /// Threads that run iterations and imaging (at least 1), and what runs them; not while a
+  /// command runs.
+  void SetThreadCount(int threads, ThreadPoolKind kind = DefaultThreadPoolKind());
   int ThreadCount() const { return m_threads; }
   /// Visit rows, pixels and generic indices in reverse order.
   void SetReverseOrder(bool reverse) { m_reverse = reverse; }
@@ -61,10 +64,20 @@ class Host {
   /// Runs fn on this host's thread pool, with this host current on the calling thread.
   template <typename Fn>
   auto Run(Fn&& fn) -> decltype(fn()) {
-    return m_arena->execute([&]() -> decltype(fn()) {
-      Activation active(*this);
-      return fn();
-    });
+    using Result = decltype(fn());
+    if constexpr (std::is_void_v<Result>) {
+      m_pool->Execute([&] {
+        Activation active(*this);
+        fn();
+      });
+    } else {
+      std::optional<Result> result;
+      m_pool->Execute([&] {
+        Activation active(*this);
+        result.emplace(fn());
+      });
+      return std::move(*result);
+    }
   }
 
   /// The host whose operation or command is running on this thread; null outside them.
@@ -87,7 +100,7 @@ class Host {
   HandleStore& Handles() { return m_handles; }
   BlockStore& Blocks() { return m_blocks; }
   WorldStore& Worlds() { return m_worlds; }
-  tbb::task_arena& Arena() { return *m_arena; }
+  ThreadPool& Pool() { return *m_pool; }
   /// Hands out the next general plug-in id.
   A_long NextPluginId() { return m_nextPluginId.fetch_add(1); }
 
@@ -101,7 +114,7 @@ class Host {
   HandleStore m_handles;
   BlockStore m_blocks;
   WorldStore m_worlds;
-  std::unique_ptr<tbb::task_arena> m_arena;
+  std::unique_ptr<ThreadPool> m_pool;
   int m_threads = 1;
   std::atomic<bool> m_reverse{false};
   std::atomic<bool> m_abort{false};

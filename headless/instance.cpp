@@ -1,9 +1,6 @@
 // See instance.h.
 #include "headless/instance.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +11,7 @@
 #include <thread>
 #include <unordered_set>
 
+#include "headless/platform.h"
 #include "headless/records.h"
 
 namespace jf::headless {
@@ -38,19 +36,12 @@ class StdoutRedirect {
   explicit StdoutRedirect(StdoutRoute route) : m_hold(TheMutex()) {
     std::cout.flush();
     std::fflush(stdout);
-    int target = STDERR_FILENO;
-    if (route == StdoutRoute::Discard) target = m_null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-    m_saved = ::dup(STDOUT_FILENO);
-    if (m_saved >= 0 && target >= 0) ::dup2(target, STDOUT_FILENO);
+    m_saved = platform::RedirectStdout(route == StdoutRoute::Discard, &m_null);
   }
   ~StdoutRedirect() {
     std::cout.flush();
     std::fflush(stdout);
-    if (m_saved >= 0) {
-      ::dup2(m_saved, STDOUT_FILENO);
-      ::close(m_saved);
-    }
-    if (m_null >= 0) ::close(m_null);
+    platform::RestoreStdout(m_saved, m_null);
   }
   StdoutRedirect(const StdoutRedirect&) = delete;
   StdoutRedirect& operator=(const StdoutRedirect&) = delete;

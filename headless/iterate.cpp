@@ -4,11 +4,8 @@
 #include <algorithm>
 #include <atomic>
 
-#include <tbb/blocked_range.h>
-#include <tbb/parallel_for.h>
-#include <tbb/task_arena.h>
-
 #include "headless/instance.h"
+#include "headless/thread_pool.h"
 #include "headless/worlds.h"
 
 namespace jf::headless {
@@ -62,9 +59,9 @@ PF_Err IterateOver(const char* op, PF_PixelFormat format, PF_InData* in, PF_Effe
                                     static_cast<std::ptrdiff_t>(y) * w->rowbytes) +
            x;
   };
-  auto runRows = [&](const tbb::blocked_range<A_long>& range) {
+  auto runRows = [&](std::int64_t begin, std::int64_t end, int) {
     Host::Activation active(*host);
-    for (A_long i = range.begin(); i != range.end(); ++i) {
+    for (auto i = static_cast<A_long>(begin); i != end; ++i) {
       if (first.load(std::memory_order_relaxed) != PF_Err_NONE) return;
       if (host->AbortRequested()) {
         Record(first, PF_Interrupt_CANCEL);
@@ -89,9 +86,7 @@ PF_Err IterateOver(const char* op, PF_PixelFormat format, PF_InData* in, PF_Effe
       }
     }
   };
-  host->Arena().execute([&] {
-    tbb::parallel_for(tbb::blocked_range<A_long>(0, rows, 1), runRows, tbb::simple_partitioner());
-  });
+  host->Pool().For(0, rows, 1, runRows);
   return first.load();
 }
 
@@ -150,22 +145,16 @@ PF_Err IterateGeneric(A_long iterations, void* refcon, GenericIterateFunc fn) {
   if (count < 0) return PF_Err_BAD_CALLBACK_PARAM;
   const bool reverse = host->ReverseOrder();
   std::atomic<PF_Err> first{PF_Err_NONE};
-  host->Arena().execute([&] {
-    tbb::parallel_for(
-        tbb::blocked_range<A_long>(0, count, 1),
-        [&](const tbb::blocked_range<A_long>& range) {
-          Host::Activation active(*host);
-          const A_long thread = std::max(0, tbb::this_task_arena::current_thread_index());
-          for (A_long k = range.begin(); k != range.end(); ++k) {
-            if (first.load(std::memory_order_relaxed) != PF_Err_NONE) return;
-            const A_long i = reverse ? count - 1 - k : k;
-            if (PF_Err err = fn(refcon, thread, i, count); err != PF_Err_NONE) {
-              Record(first, err);
-              return;
-            }
-          }
-        },
-        tbb::simple_partitioner());
+  host->Pool().For(0, count, 1, [&](std::int64_t begin, std::int64_t end, int thread) {
+    Host::Activation active(*host);
+    for (auto k = static_cast<A_long>(begin); k != end; ++k) {
+      if (first.load(std::memory_order_relaxed) != PF_Err_NONE) return;
+      const A_long i = reverse ? count - 1 - k : k;
+      if (PF_Err err = fn(refcon, thread, i, count); err != PF_Err_NONE) {
+        Record(first, err);
+        return;
+      }
+    }
   });
   return first.load();
 }

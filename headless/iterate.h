@@ -1,6 +1,6 @@
 // Per-pixel and generic iteration on the host's thread pool, with the host's exact signatures.
 //
-// Rows are split among the threads of the current host's task arena. Each call of the effect's
+// Rows are split among the threads of the current host's pool. Each call of the effect's
 // function gets (refcon, x, y, source pixel, destination pixel) in world coordinates; where
 // (x, y) lies outside the source (or there is no source) the source pixel is a transparent
 // pixel of its own, fresh for each call. The first non-zero result ends the iteration: rows not
@@ -39,9 +39,9 @@ PF_Err IterateOriginFloat(PF_InData* in_data, A_long progress_base, A_long progr
                           PF_EffectWorld* src, const PF_Rect* area, const PF_Point* origin,
                           void* refcon, PF_IteratePixelFloatFunc pix_fn, PF_EffectWorld* dst);
 
-/// Calls fn for i = 0 .. iterations - 1, spread over the arena's threads; thread_index is the
+/// Calls fn for i = 0 .. iterations - 1, spread over the pool's threads; thread_index is the
 /// calling thread's slot, 0 .. threads - 1, never shared by two calls running at once.
-/// PF_Iterations_ONCE_PER_PROCESSOR means one call per thread of the arena, each told the
+/// PF_Iterations_ONCE_PER_PROCESSOR means one call per thread of the pool, each told the
 /// actual count.
 PF_Err IterateGeneric(A_long iterations, void* refcon, GenericIterateFunc fn);
 

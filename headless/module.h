@@ -1,4 +1,5 @@
-// Loading an effect module: its PiPL from the ELF section ".pipl", then its entry point.
+// Loading an effect module: its PiPL from where the platform keeps it (the ELF section ".pipl",
+// the Windows resource "PiPL" 16000), then the entry point the PiPL names.
 #pragma once
 
 #include <cstdint>
@@ -46,9 +47,13 @@ struct Pipl {
 /// effect's ("eFKT") or name no entry point. Never reads outside bytes.
 Pipl ParsePipl(std::span<const std::uint8_t> bytes, const std::string& origin);
 
+/// The PiPL bytes the module file at path carries, read without running any of its code; throws
+/// ModuleError("<path>: ...") as Module::Load does.
+std::vector<std::uint8_t> ReadModulePipl(const std::string& path);
+
 /// Returns the contents of the section called name in a 64-bit little-endian ELF shared
-/// object held in file; throws ModuleError("<origin>: ...") when file is no such object or the
-/// section is missing.
+/// object held in file (ELF systems only); throws ModuleError("<origin>: ...") when file is no such
+/// object or the section is missing.
 std::vector<std::uint8_t> ReadElfSection(std::span<const std::uint8_t> file,
                                          const std::string& sectionName, const std::string& origin);
 

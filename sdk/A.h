@@ -3,8 +3,6 @@
 #ifndef _H_A
 #define _H_A
 
-#include "AEConfig.h"
-
 #include <stddef.h>
 #include <stdint.h>
 

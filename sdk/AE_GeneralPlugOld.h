@@ -1,10 +1,12 @@
 /* Earlier AEGP suite versions that hosts still serve: AEGP World Suite 2,
    Utility Suite 3 (version 7), Stream Suite 2 (version 7), Dynamic Stream
    Suite 2 and Effect Suite 2. */
-#ifndef _H_AE_GeneralPlugOld
-#define _H_AE_GeneralPlugOld
-
-#include "AE_GeneralPlug.h"
+/* As in the vendor's SDK, AE_GeneralPlug.h includes this header at its end and nothing else
+   may: it has no include guard, so a second inclusion redefines every name in it. Include
+   AE_GeneralPlug.h instead. */
+#ifndef _H_AE_GeneralPlug
+#error "AE_GeneralPlugOld.h comes with AE_GeneralPlug.h: include that instead"
+#endif
 
 #ifdef __cplusplus
 extern "C" {
@@ -161,5 +163,3 @@ A_CHECK_SIZE(AEGP_DynamicStreamSuite2, 136);
 A_CHECK_OFFSET(AEGP_DynamicStreamSuite2, AEGP_SetDynamicStreamFlag, 40);
 A_CHECK_SIZE(AEGP_EffectSuite2, 136);
 A_CHECK_OFFSET(AEGP_EffectSuite2, AEGP_DisposeEffect, 64);
-
-#endif /* _H_AE_GeneralPlugOld */

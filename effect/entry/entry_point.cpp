@@ -1,6 +1,7 @@
 // The module's one exported function: dispatches each host command to its handler.
 #include <new>
 
+#include "AEConfig.h"  // the platform macros entry.h keys DllExport on
 #include "AE_Effect.h"
 #include "entry.h"
 #include "entry/global.h"
@@ -8,6 +9,11 @@
 #include "params/declare.h"
 #include "params/visibility.h"
 #include "render/chain.h"
+
+// The vendor's entry.h knows Windows and macOS only; ELF modules export as macOS ones do.
+#if !defined(DllExport) && !defined(_WIN32)
+#define DllExport __attribute__((visibility("default")))
+#endif
 
 namespace {
 

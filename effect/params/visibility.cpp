@@ -5,7 +5,7 @@
 #include <span>
 #include <utility>
 
-#include "AE_GeneralPlugOld.h"
+#include "AE_GeneralPlug.h"
 #include "entry/global.h"
 #include "entry/suite_handler.h"
 

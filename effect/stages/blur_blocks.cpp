@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "AE_GeneralPlug.h"
-#include "AE_GeneralPlugOld.h"
 #include "entry/suite_handler.h"
 #include "host/host_ops.h"
 #include "params/param_reader.h"

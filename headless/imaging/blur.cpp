@@ -22,11 +22,9 @@
 #include <stdexcept>
 #include <vector>
 
-#include <tbb/blocked_range.h>
-#include <tbb/parallel_for.h>
-
 #include "headless/imaging/imaging.h"
 #include "headless/imaging/pixel_formats.h"
+#include "headless/thread_pool.h"
 
 namespace jf::headless {
 namespace {
@@ -122,40 +120,34 @@ PF_Err BlurPixels(const std::vector<std::int64_t>& radii, PF_EffectWorld& world)
   };
 
   // Horizontal passes, row by row: the world, premultiplied, into the scratch image.
-  tbb::parallel_for(tbb::blocked_range<std::int64_t>(0, height),
-                    [&](const tbb::blocked_range<std::int64_t>& rows) {
-                      std::vector<Premul> line(static_cast<std::size_t>(width)),
-                          prefix(line.size() + 1);
-                      for (std::int64_t y = rows.begin(); y != rows.end(); ++y) {
-                        const auto* in = RowOf<Px>(static_cast<const PF_EffectWorld&>(world),
-                                                   static_cast<A_long>(y));
-                        for (std::int64_t x = 0; x < width; ++x)
-                          line[x] = ReadPremultiplied<Px>(in[x]);
-                        for (std::int64_t r : radii) BoxPass(line, prefix, r);
-                        for (std::int64_t x = 0; x < width; ++x) {
-                          const Premul& v = line[x];
-                          at(x, y) = {static_cast<float>(v.a), static_cast<float>(v.r),
-                                      static_cast<float>(v.g), static_cast<float>(v.b)};
-                        }
-                      }
-                    });
+  ParallelFor(0, height, 0, [&](std::int64_t rowsBegin, std::int64_t rowsEnd, int) {
+    std::vector<Premul> line(static_cast<std::size_t>(width)), prefix(line.size() + 1);
+    for (std::int64_t y = rowsBegin; y != rowsEnd; ++y) {
+      const auto* in = RowOf<Px>(static_cast<const PF_EffectWorld&>(world), static_cast<A_long>(y));
+      for (std::int64_t x = 0; x < width; ++x) line[x] = ReadPremultiplied<Px>(in[x]);
+      for (std::int64_t r : radii) BoxPass(line, prefix, r);
+      for (std::int64_t x = 0; x < width; ++x) {
+        const Premul& v = line[x];
+        at(x, y) = {static_cast<float>(v.a), static_cast<float>(v.r), static_cast<float>(v.g),
+                    static_cast<float>(v.b)};
+      }
+    }
+  });
 
   // Vertical passes, column by column: the scratch image back into the world, straight.
-  tbb::parallel_for(
-      tbb::blocked_range<std::int64_t>(0, width),
-      [&](const tbb::blocked_range<std::int64_t>& columns) {
-        std::vector<Premul> line(static_cast<std::size_t>(height)), prefix(line.size() + 1);
-        for (std::int64_t x = columns.begin(); x != columns.end(); ++x) {
-          for (std::int64_t y = 0; y < height; ++y) {
-            const PremulFloat& v = at(x, y);
-            line[y] = {v.a, v.r, v.g, v.b};
-          }
-          for (std::int64_t r : radii) BoxPass(line, prefix, r);
-          for (std::int64_t y = 0; y < height; ++y) {
-            StoreUnpremultiplied<Px>(line[y], RowOf<Px>(world, static_cast<A_long>(y))[x]);
-          }
-        }
-      });
+  ParallelFor(0, width, 0, [&](std::int64_t columnsBegin, std::int64_t columnsEnd, int) {
+    std::vector<Premul> line(static_cast<std::size_t>(height)), prefix(line.size() + 1);
+    for (std::int64_t x = columnsBegin; x != columnsEnd; ++x) {
+      for (std::int64_t y = 0; y < height; ++y) {
+        const PremulFloat& v = at(x, y);
+        line[y] = {v.a, v.r, v.g, v.b};
+      }
+      for (std::int64_t r : radii) BoxPass(line, prefix, r);
+      for (std::int64_t y = 0; y < height; ++y) {
+        StoreUnpremultiplied<Px>(line[y], RowOf<Px>(world, static_cast<A_long>(y))[x]);
+      }
+    }
+  });
   return PF_Err_NONE;
 }
 

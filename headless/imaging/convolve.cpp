@@ -18,11 +18,9 @@
 #include <stdexcept>
 #include <vector>
 
-#include <tbb/blocked_range.h>
-#include <tbb/parallel_for.h>
-
 #include "headless/imaging/imaging.h"
 #include "headless/imaging/pixel_formats.h"
+#include "headless/thread_pool.h"
 
 namespace jf::headless {
 namespace {
@@ -115,42 +113,40 @@ PF_Err ConvolvePixels(const PF_EffectWorld& srcWorld, const Box& area, bool norm
 
   // Each output row sums its taps one source row at a time, over the part of the row whose
   // samples lie inside the source; the rest reads as zeros and adds nothing.
-  tbb::parallel_for(
-      tbb::blocked_range<std::int64_t>(area.top, area.bottom),
-      [&](const tbb::blocked_range<std::int64_t>& rows) {
-        std::vector<Sum> sums(static_cast<std::size_t>(count));
-        for (std::int64_t y = rows.begin(); y != rows.end(); ++y) {
-          Pixel* out = RowOf<Px>(dst, static_cast<A_long>(y)) + left;
-          const bool rowInside = y >= 0 && y < height;
-          const Pixel* in = rowInside ? RowOf<Px>(src, static_cast<A_long>(y)) : nullptr;
-          for (int n = 0; n < 4; ++n) {
-            Channel Pixel::*const member = kChannels[n];
-            const ChannelKernel& k = kernels[n];
-            if (!k.present) {  // no kernel: the channel is copied as it is
-              for (std::int64_t i = 0; i < count; ++i) {
-                const std::int64_t x = left + i;
-                out[i].*member = rowInside && x >= 0 && x < width ? in[x].*member : Channel{};
-              }
-              continue;
-            }
-            std::fill(sums.begin(), sums.end(), Sum{0});
-            for (const Tap& t : k.taps) {
-              const std::int64_t sy = y + t.dy;
-              if (sy < 0 || sy >= height) continue;
-              const Pixel* row = RowOf<Px>(src, static_cast<A_long>(sy));
-              const Sum weight = static_cast<Sum>(t.weight);
-              const std::int64_t from = std::max<std::int64_t>(0, -t.dx - left);
-              const std::int64_t to = std::min<std::int64_t>(count, width - t.dx - left);
-              for (std::int64_t i = from; i < to; ++i) {
-                sums[i] += weight * static_cast<Sum>(row[left + i + t.dx].*member);
-              }
-            }
-            for (std::int64_t i = 0; i < count; ++i) {
-              out[i].*member = StoreSum<Px>(sums[i], k.sum, normalise, clamp);
-            }
+  ParallelFor(area.top, area.bottom, 0, [&](std::int64_t rowsBegin, std::int64_t rowsEnd, int) {
+    std::vector<Sum> sums(static_cast<std::size_t>(count));
+    for (std::int64_t y = rowsBegin; y != rowsEnd; ++y) {
+      Pixel* out = RowOf<Px>(dst, static_cast<A_long>(y)) + left;
+      const bool rowInside = y >= 0 && y < height;
+      const Pixel* in = rowInside ? RowOf<Px>(src, static_cast<A_long>(y)) : nullptr;
+      for (int n = 0; n < 4; ++n) {
+        Channel Pixel::*const member = kChannels[n];
+        const ChannelKernel& k = kernels[n];
+        if (!k.present) {  // no kernel: the channel is copied as it is
+          for (std::int64_t i = 0; i < count; ++i) {
+            const std::int64_t x = left + i;
+            out[i].*member = rowInside && x >= 0 && x < width ? in[x].*member : Channel{};
+          }
+          continue;
+        }
+        std::fill(sums.begin(), sums.end(), Sum{0});
+        for (const Tap& t : k.taps) {
+          const std::int64_t sy = y + t.dy;
+          if (sy < 0 || sy >= height) continue;
+          const Pixel* row = RowOf<Px>(src, static_cast<A_long>(sy));
+          const Sum weight = static_cast<Sum>(t.weight);
+          const std::int64_t from = std::max<std::int64_t>(0, -t.dx - left);
+          const std::int64_t to = std::min<std::int64_t>(count, width - t.dx - left);
+          for (std::int64_t i = from; i < to; ++i) {
+            sums[i] += weight * static_cast<Sum>(row[left + i + t.dx].*member);
           }
         }
-      });
+        for (std::int64_t i = 0; i < count; ++i) {
+          out[i].*member = StoreSum<Px>(sums[i], k.sum, normalise, clamp);
+        }
+      }
+    }
+  });
   return PF_Err_NONE;
 }
 

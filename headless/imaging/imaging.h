@@ -12,7 +12,7 @@
 //   white 1.0); pixels are alpha, red, green, blue in memory, straight (not premultiplied).
 // - Errors are the host's codes: PF_Err_BAD_CALLBACK_PARAM for requests the host cannot serve
 //   (an unknown format, a bad kernel size), PF_Err_OUT_OF_MEMORY when scratch memory fails.
-// - Operations may split rows among the threads of the current task arena; the result never
+// - Operations may split rows among the threads of the current pool; the result never
 //   depends on the thread count or on the order in which rows are visited.
 #pragma once
 

@@ -18,12 +18,10 @@
 #include <optional>
 #include <vector>
 
-#include <tbb/blocked_range.h>
-#include <tbb/parallel_for.h>
-
 #include "headless/imaging/composite.h"
 #include "headless/imaging/imaging.h"
 #include "headless/imaging/pixel_formats.h"
+#include "headless/thread_pool.h"
 
 namespace jf::headless {
 namespace {
@@ -171,29 +169,27 @@ PF_Err TransformPixels(bool bilinear, const PF_EffectWorld& srcWorld, const Comp
   const auto& m = dstToSrc.m;
 
   // Rows are independent: each destination pixel reads only the source and itself.
-  tbb::parallel_for(
-      tbb::blocked_range<std::int64_t>(area.top, area.bottom),
-      [&](const tbb::blocked_range<std::int64_t>& rows) {
-        for (std::int64_t y = rows.begin(); y != rows.end(); ++y) {
-          Pixel* out = RowOf<Px>(dst, static_cast<A_long>(y));
-          for (std::int64_t x = area.left; x < area.right; ++x) {
-            Pixel s;
-            if (shift) {
-              s = sampler.At(x + shift->first, y + shift->second);
-            } else {
-              const double cx = static_cast<double>(x) + 0.5, cy = static_cast<double>(y) + 0.5;
-              const double w = cx * m[0][2] + cy * m[1][2] + m[2][2];
-              if (w == 0.0 || !std::isfinite(w)) {
-                s = Pixel{};
-              } else {
-                s = sampler.Sample((cx * m[0][0] + cy * m[1][0] + m[2][0]) / w,
-                                   (cx * m[0][1] + cy * m[1][1] + m[2][1]) / w);
-              }
-            }
-            CompositePixel<Px>(setup, s, out[x], static_cast<A_long>(x), static_cast<A_long>(y));
+  ParallelFor(area.top, area.bottom, 0, [&](std::int64_t rowsBegin, std::int64_t rowsEnd, int) {
+    for (std::int64_t y = rowsBegin; y != rowsEnd; ++y) {
+      Pixel* out = RowOf<Px>(dst, static_cast<A_long>(y));
+      for (std::int64_t x = area.left; x < area.right; ++x) {
+        Pixel s;
+        if (shift) {
+          s = sampler.At(x + shift->first, y + shift->second);
+        } else {
+          const double cx = static_cast<double>(x) + 0.5, cy = static_cast<double>(y) + 0.5;
+          const double w = cx * m[0][2] + cy * m[1][2] + m[2][2];
+          if (w == 0.0 || !std::isfinite(w)) {
+            s = Pixel{};
+          } else {
+            s = sampler.Sample((cx * m[0][0] + cy * m[1][0] + m[2][0]) / w,
+                               (cx * m[0][1] + cy * m[1][1] + m[2][1]) / w);
           }
         }
-      });
+        CompositePixel<Px>(setup, s, out[x], static_cast<A_long>(x), static_cast<A_long>(y));
+      }
+    }
+  });
   return PF_Err_NONE;
 }
 

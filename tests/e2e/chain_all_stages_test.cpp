@@ -53,6 +53,18 @@ TEST_P(AllStagesAtDepth, SameBytesOnOneThreadAndOnSeveralInReverse) {
   EXPECT_TRUE(Render(one, *input)->SamePixels(*Render(several, *input)));
 }
 
+// oneTBB's pool and the standard threads that builds without it use split the work alike.
+TEST_P(AllStagesAtDepth, SameBytesOnEitherThreadPool) {
+  auto input = Pattern(320, 180, GetParam());
+  Rig library;
+  library.host.SetThreadCount(3, headless::ThreadPoolKind::Library);
+  EnableAll(library);
+  Rig standard;
+  standard.host.SetThreadCount(3, headless::ThreadPoolKind::StandardThreads);
+  EnableAll(standard);
+  EXPECT_TRUE(Render(library, *input)->SamePixels(*Render(standard, *input)));
+}
+
 INSTANTIATE_TEST_SUITE_P(Depths, AllStagesAtDepth, ::testing::Values(8, 16, 32));
 
 struct ReadingStage {

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include <gtest/gtest.h>
-#include <tbb/task_arena.h>
+#include "headless/thread_pool.h"
 
 #include "tests/imaging/test_worlds.h"
 
@@ -98,9 +98,9 @@ TYPED_TEST(FastBlur, ResultDoesNotDependOnTheThreadCount) {
   TestWorld<Px> one(150, 90), two(150, 90);
   one.Pattern(2);
   two.Pattern(2);
-  tbb::task_arena(1).execute(
+  MakeThreadPool(1)->Execute(
       [&] { EXPECT_EQ(FastBlurImpl(Px::kFormat, 4.5, one.World()), PF_Err_NONE); });
-  tbb::task_arena(2).execute(
+  MakeThreadPool(2)->Execute(
       [&] { EXPECT_EQ(FastBlurImpl(Px::kFormat, 4.5, two.World()), PF_Err_NONE); });
   EXPECT_TRUE(SameBytes(one.Pixels(), two.Pixels()));
 }

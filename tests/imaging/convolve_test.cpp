@@ -1,7 +1,7 @@
 // convolve: delta kernels, sums worked by hand with transparent borders under each storing rule,
 // missing kernels, the area, bad requests, in place and on any number of threads.
 #include <gtest/gtest.h>
-#include <tbb/task_arena.h>
+#include "headless/thread_pool.h"
 
 #include "tests/imaging/test_worlds.h"
 
@@ -123,9 +123,9 @@ TYPED_TEST(Convolve, SameBytesInPlaceAndOnAnyNumberOfThreads) {
   TestWorld<Px> src(90, 70), one(90, 70), two(90, 70), inPlace(90, 70);
   src.Pattern(5);
   inPlace.Pattern(5);
-  tbb::task_arena(1).execute(
+  MakeThreadPool(1)->Execute(
       [&] { EXPECT_EQ(ConvolveAll(src, one, kEffectFlags, 5, kernel), PF_Err_NONE); });
-  tbb::task_arena(2).execute(
+  MakeThreadPool(2)->Execute(
       [&] { EXPECT_EQ(ConvolveAll(src, two, kEffectFlags, 5, kernel), PF_Err_NONE); });
   ASSERT_EQ(ConvolveAll(inPlace, inPlace, kEffectFlags, 5, kernel), PF_Err_NONE);
   const auto reference = one.Pixels();

@@ -4,7 +4,7 @@
 #include <numbers>
 
 #include <gtest/gtest.h>
-#include <tbb/task_arena.h>
+#include "headless/thread_pool.h"
 
 #include "tests/imaging/test_worlds.h"
 
@@ -156,9 +156,9 @@ TYPED_TEST(TransformGeometry, SameBytesInPlaceAndOnAnyNumberOfThreads) {
     // Each composites over a copy of the source; inPlace over the source itself, as the effect's
     // copy of a world onto itself does.
     for (TestWorld<Px>* w : {&src, &one, &two, &inPlace}) w->Pattern(11);
-    tbb::task_arena(1).execute(
+    MakeThreadPool(1)->Execute(
         [&] { EXPECT_EQ(Transform(src, one, FullOpacity(mode), turn), PF_Err_NONE); });
-    tbb::task_arena(2).execute(
+    MakeThreadPool(2)->Execute(
         [&] { EXPECT_EQ(Transform(src, two, FullOpacity(mode), turn), PF_Err_NONE); });
     EXPECT_EQ(Transform(inPlace, inPlace, FullOpacity(mode), turn), PF_Err_NONE);
     const auto reference = one.Pixels();

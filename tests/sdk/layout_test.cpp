@@ -8,7 +8,6 @@
 #include "AE_EffectPixelFormat.h"
 #include "AE_EffectSuites.h"
 #include "AE_GeneralPlug.h"
-#include "AE_GeneralPlugOld.h"
 #include "AE_Macros.h"
 #include "SPBasic.h"
 #include "SPConfig.h"
