@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <iterator>
 
@@ -124,32 +125,6 @@ void CopySample(const SortJob& job, A_long x, A_long y) {
     default:  // an output that names nothing copies nothing
       break;
   }
-}
-
-/// Lomuto partition of lo … hi (step apart) around the keys at hi; returns the pivot's place.
-template <typename PixelT>
-A_long Partition(const SortJob& job, A_long y, A_long lo, A_long hi, A_long step) {
-  const PixelT& pivot = *PixelAt<PixelT>(job.keys, hi, y);
-  const double p1 = pivot.green;
-  const double p2 = pivot.blue;
-  // Signed: a run that starts at column 0 with a step of 1 begins one place before the image.
-  A_long i = lo - step;
-  for (A_long j = lo; j < hi; j += step) {
-    const PixelT& key = *PixelAt<PixelT>(job.keys, j, y);
-    const double e1 = key.green;
-    const double e2 = key.blue;
-    const bool before = job.inverseDirection ? (e1 > p1 || (e1 == p1 && e2 > p2))
-                                             : (p1 > e1 || (p1 == e1 && p2 > e2));
-    if (before) {
-      i += step;
-      SwapPixels(*PixelAt<PixelT>(job.sorted, i, y), *PixelAt<PixelT>(job.sorted, j, y));
-      SwapPixels(*PixelAt<PixelT>(job.keys, i, y), *PixelAt<PixelT>(job.keys, j, y));
-    }
-  }
-  const A_long p = i + step;
-  SwapPixels(*PixelAt<PixelT>(job.sorted, p, y), *PixelAt<PixelT>(job.sorted, hi, y));
-  SwapPixels(*PixelAt<PixelT>(job.keys, p, y), *PixelAt<PixelT>(job.keys, hi, y));
-  return p;
 }
 
 /// Spreads every sample of the band's row over its cw × ch block of O.
@@ -287,18 +262,34 @@ A_long CountBands(A_long frameHeight, const PF_RationalScale& downsampleY, A_lon
 }
 
 template <typename PixelT>
-void SortRun(const SortJob& job, A_long y, A_long lo, A_long hi, A_long step) {
-  while (lo < hi) {
-    const A_long p = Partition<PixelT>(job, y, lo, hi, step);
-    // The two sides share no position, so the order they are sorted in cannot change the
-    // result; taking the shorter side first keeps the stack shallow on long, ordered runs.
-    if (p - lo < hi - p) {
-      SortRun<PixelT>(job, y, lo, p - step, step);
-      lo = p + step;
-    } else {
-      SortRun<PixelT>(job, y, p + step, hi, step);
-      hi = p - step;
-    }
+void SortRun(const SortJob& job, A_long y, A_long lo, A_long hi, A_long step,
+             RunScratch<PixelT>& scratch) {
+  PixelT* const keys = PixelAt<PixelT>(job.keys, 0, y);
+  PixelT* const sorted = PixelAt<PixelT>(job.sorted, 0, y);
+  const auto n = static_cast<std::size_t>((hi - lo) / step) + 1;
+  std::vector<RunSample>& samples = scratch.order.Samples();
+  samples.resize(n);
+  scratch.sorted.resize(n);
+  scratch.keys.resize(n);
+  for (std::size_t k = 0; k < n; ++k) {
+    const std::ptrdiff_t x = lo + static_cast<std::ptrdiff_t>(k) * step;
+    const double e1 = keys[x].green;
+    const double e2 = keys[x].blue;
+    // Negation is exact and keeps every comparison, so descending is ascending on the negated keys.
+    samples[k] = job.inverseDirection ? RunSample{-e1, -e2, static_cast<A_long>(k)}
+                                      : RunSample{e1, e2, static_cast<A_long>(k)};
+    scratch.sorted[k] = sorted[x];
+    scratch.keys[k] = keys[x];
+  }
+  scratch.order.Order([&scratch](A_long i, A_long j) {
+    return std::memcmp(&scratch.sorted[i], &scratch.sorted[j], sizeof(PixelT)) == 0 &&
+           std::memcmp(&scratch.keys[i], &scratch.keys[j], sizeof(PixelT)) == 0;
+  });
+  for (std::size_t k = 0; k < n; ++k) {
+    const std::ptrdiff_t x = lo + static_cast<std::ptrdiff_t>(k) * step;
+    const A_long from = samples[k].place;
+    sorted[x] = scratch.sorted[from];
+    keys[x] = scratch.keys[from];
   }
 }
 
@@ -323,6 +314,7 @@ PF_Err SortBand(void* refcon, A_long threadIndex, A_long band, A_long) {
   const PF_LRect keyRect = PixelRect(*job.keys);
 
   if (sampleRow < keyRect.bottom) {
+    RunScratch<PixelT> scratch;
     const A_long y = static_cast<A_long>(sampleRow);
     const std::int64_t minLength = static_cast<std::int64_t>(job.minBlocks) * step;
     const std::int64_t maxLength = static_cast<std::int64_t>(job.maxBlocks) * step;
@@ -358,7 +350,7 @@ PF_Err SortBand(void* refcon, A_long threadIndex, A_long band, A_long) {
         if (mask) {
           MaskWrite(*PixelAt<PixelT>(job.sorted, x, y), false);
         } else {
-          SortRun<PixelT>(job, y, start, x, step);
+          SortRun<PixelT>(job, y, start, x, step, scratch);
         }
       } else {
         CopySample<PixelT>(job, x, y);
@@ -515,9 +507,12 @@ template SortThresholds MakeSortThresholds<PF_PixelFloat>(A_long, float, float);
 template PF_Err SortBand<PF_Pixel8>(void*, A_long, A_long, A_long);
 template PF_Err SortBand<PF_Pixel16>(void*, A_long, A_long, A_long);
 template PF_Err SortBand<PF_PixelFloat>(void*, A_long, A_long, A_long);
-template void SortRun<PF_Pixel8>(const SortJob&, A_long, A_long, A_long, A_long);
-template void SortRun<PF_Pixel16>(const SortJob&, A_long, A_long, A_long, A_long);
-template void SortRun<PF_PixelFloat>(const SortJob&, A_long, A_long, A_long, A_long);
+template void SortRun<PF_Pixel8>(const SortJob&, A_long, A_long, A_long, A_long,
+                                 RunScratch<PF_Pixel8>&);
+template void SortRun<PF_Pixel16>(const SortJob&, A_long, A_long, A_long, A_long,
+                                  RunScratch<PF_Pixel16>&);
+template void SortRun<PF_PixelFloat>(const SortJob&, A_long, A_long, A_long, A_long,
+                                     RunScratch<PF_PixelFloat>&);
 template PF_Err RenderPixelSorter<PF_Pixel8>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
 template PF_Err RenderPixelSorter<PF_Pixel16>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
 template PF_Err RenderPixelSorter<PF_PixelFloat>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);

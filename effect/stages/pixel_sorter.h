@@ -2,10 +2,12 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
 #include "AE_Effect.h"
 #include "AE_EffectCB.h"
 #include "AE_EffectCBSuites.h"
+#include "stages/pixel_sort.h"
 
 namespace jf {
 
@@ -116,10 +118,19 @@ struct SortJob {
 template <typename PixelT>
 PF_Err SortBand(void* refcon, A_long threadIndex, A_long band, A_long bands);
 
+/// What one band reuses from run to run.
+template <typename PixelT>
+struct RunScratch {
+  RunOrder order;
+  std::vector<PixelT> sorted;
+  std::vector<PixelT> keys;
+};
+
 /// Sorts the samples lo, lo + step, …, hi of row y of O by the keys K holds there, moving the
 /// keys with their pixels.
 template <typename PixelT>
-void SortRun(const SortJob& job, A_long y, A_long lo, A_long hi, A_long step);
+void SortRun(const SortJob& job, A_long y, A_long lo, A_long hi, A_long step,
+             RunScratch<PixelT>& scratch);
 
 /// Rotates src so the sort direction is horizontal, sorts runs of pixels whose activation
 /// crosses the threshold band, and turns the result back over the image in dst.
@@ -139,9 +150,12 @@ extern template SortThresholds MakeSortThresholds<PF_PixelFloat>(A_long, float, 
 extern template PF_Err SortBand<PF_Pixel8>(void*, A_long, A_long, A_long);
 extern template PF_Err SortBand<PF_Pixel16>(void*, A_long, A_long, A_long);
 extern template PF_Err SortBand<PF_PixelFloat>(void*, A_long, A_long, A_long);
-extern template void SortRun<PF_Pixel8>(const SortJob&, A_long, A_long, A_long, A_long);
-extern template void SortRun<PF_Pixel16>(const SortJob&, A_long, A_long, A_long, A_long);
-extern template void SortRun<PF_PixelFloat>(const SortJob&, A_long, A_long, A_long, A_long);
+extern template void SortRun<PF_Pixel8>(const SortJob&, A_long, A_long, A_long, A_long,
+                                        RunScratch<PF_Pixel8>&);
+extern template void SortRun<PF_Pixel16>(const SortJob&, A_long, A_long, A_long, A_long,
+                                         RunScratch<PF_Pixel16>&);
+extern template void SortRun<PF_PixelFloat>(const SortJob&, A_long, A_long, A_long, A_long,
+                                            RunScratch<PF_PixelFloat>&);
 extern template PF_Err RenderPixelSorter<PF_Pixel8>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
 extern template PF_Err RenderPixelSorter<PF_Pixel16>(PF_InData*, PF_EffectWorld*, PF_EffectWorld*);
 extern template PF_Err RenderPixelSorter<PF_PixelFloat>(PF_InData*, PF_EffectWorld*,

@@ -1,0 +1,200 @@
+// See pixel_sort.h.
+#include "stages/pixel_sort.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace jf {
+namespace {
+
+/// The partition's test: a goes before b.
+bool Before(const RunSample& a, const RunSample& b) {
+  return b.primary > a.primary || (b.primary == a.primary && b.secondary > a.secondary);
+}
+
+bool Unordered(const RunSample& s) {
+  return std::isnan(s.primary) || std::isnan(s.secondary);
+}
+
+/// Lomuto partition of a[lo … hi] around a[hi]; returns the pivot's place. before counts the
+/// samples that went before the pivot.
+A_long Partition(RunSample* a, A_long lo, A_long hi, A_long& before) {
+  const RunSample pivot = a[hi];
+  A_long i = lo - 1;
+  for (A_long j = lo; j < hi; ++j) {
+    if (Before(a[j], pivot)) std::swap(a[++i], a[j]);
+  }
+  before = i + 1 - lo;
+  std::swap(a[i + 1], a[hi]);
+  return i + 1;
+}
+
+/// The quicksort exactly as the partition defines it, for keys without an order (NaN).
+void PlainQuicksort(RunSample* a, A_long lo, A_long hi) {
+  while (lo < hi) {
+    A_long before = 0;
+    const A_long p = Partition(a, lo, hi, before);
+    if (p - lo < hi - p) {
+      PlainQuicksort(a, lo, p - 1);
+      lo = p + 1;
+    } else {
+      PlainQuicksort(a, p + 1, hi);
+      hi = p - 1;
+    }
+  }
+}
+
+bool Ascending(const RunSample* a, A_long lo, A_long hi) {
+  for (A_long j = lo; j < hi; ++j) {
+    if (Before(a[j + 1], a[j])) return false;
+  }
+  return true;
+}
+
+bool Descending(const RunSample* a, A_long lo, A_long hi) {
+  for (A_long j = lo; j < hi; ++j) {
+    if (Before(a[j], a[j + 1])) return false;
+  }
+  return true;
+}
+
+bool Tied(const RunSample& a, const RunSample& b) {
+  return !Before(a, b) && !Before(b, a);
+}
+
+/// An ascending range: the partition around its last sample keeps everything before the last
+/// group of equal keys in place and turns that group, g0 … gk, into gk g1 … gk−1 g0; the pivot
+/// stays first and the rest, all equal, is sorted on its own. An all-equal range of m turns
+/// into its last sample followed by the other m − 1 turned one place left, and by induction
+/// ends as its last sample followed by the others in scan order. So the group ends as gk g0 …
+/// gk−1, and the same holds for every group before it.
+void SortAscending(RunSample* a, A_long lo, A_long hi) {
+  A_long end = hi;
+  while (end >= lo) {
+    A_long first = end;
+    while (first > lo && Tied(a[first - 1], a[end])) --first;
+    std::rotate(a + first, a + end, a + end + 1);
+    end = first - 1;
+  }
+}
+
+/// A descending range G1 G2 … Gd (groups of equal keys, G1 the greatest): the last sample is
+/// the least, nothing goes before it, so it takes the first place and the first sample g1 of
+/// G1 goes to the end. Around g1 everything outside G1 goes before, in scan order; the rest of
+/// G1 (q samples) is first queued behind them and turned one place left by each of those r
+/// samples, then once more by the pivot's swap, and sorted on its own as an all-equal range
+/// (one place right again). So the range ends as: the last sample; the rest, still descending,
+/// sorted the same way; g1; G1's other samples turned r mod q places left.
+void SortDescending(RunSample* a, A_long lo, A_long hi, std::vector<RunSample>& out) {
+  out.assign(a + lo, a + hi + 1);
+  const RunSample* seq = out.data();
+  A_long s = 0;
+  A_long e = hi - lo;
+  A_long front = lo;
+  A_long back = hi;
+  while (s <= e) {
+    A_long n1 = 1;
+    while (s + n1 <= e && Tied(seq[s + n1], seq[s])) ++n1;
+    const A_long n = e - s + 1;
+    if (n1 == n) {  // one group left: its last sample, then the others in scan order
+      a[front] = seq[e];
+      std::copy(seq + s, seq + e, a + front + 1);
+      return;
+    }
+    a[front++] = seq[e--];
+    const A_long r = n - n1 - 1;
+    const A_long q = n1 - 1;
+    const A_long block = back - n1 + 1;
+    a[block] = seq[s];
+    for (A_long k = 0; k < q; ++k) a[block + 1 + k] = seq[s + 1 + (k + r % q) % q];
+    back -= n1;
+    s += n1;
+  }
+}
+
+}  // namespace
+
+bool RunOrder::PrepareOrdered() {
+  RunSample* a = samples_.data();
+  const A_long hi = static_cast<A_long>(samples_.size()) - 1;
+  if (hi < 1) return false;
+  if (std::any_of(samples_.begin(), samples_.end(), Unordered)) {
+    PlainQuicksort(a, 0, hi);
+    return false;
+  }
+  if (Ascending(a, 0, hi)) {
+    SortAscending(a, 0, hi);
+    return false;
+  }
+  if (Descending(a, 0, hi)) {
+    SortDescending(a, 0, hi, sorted_);
+    return false;
+  }
+  return true;
+}
+
+void RunOrder::StableSortCopy() {
+  sorted_ = samples_;
+  std::stable_sort(sorted_.begin(), sorted_.end(), Before);
+}
+
+void RunOrder::Quicksort(A_long lo, A_long hi) {
+  RunSample* a = samples_.data();
+  while (lo < hi) {
+    if (Ascending(a, lo, hi)) return SortAscending(a, lo, hi);
+    if (Descending(a, lo, hi)) return SortDescending(a, lo, hi, sorted_);
+    A_long before = 0;
+    const A_long p = Partition(a, lo, hi, before);
+    const A_long m = hi - lo + 1;
+    if (before == 0) {
+      // Nothing went before the pivot: the range x0 … xm−1 is now xm−1 x1 … xm−2 x0, and the
+      // next pivot is x0. While each next pivot x(k−1) has nothing before it among xk … xm−2,
+      // the chain goes on; after t partitions the first t places hold xm−1 x0 … x(t−2), the
+      // samples xt … xm−2 have not moved, and x(t−1) is last.
+      bound_.resize(static_cast<std::size_t>(m));
+      RunSample* least = bound_.data();  // least[k]: a least of x(k) … x(m−2)
+      least[m - 2] = a[hi - 1];
+      for (A_long k = m - 3; k >= 1; --k) {
+        least[k] = Before(a[lo + k], least[k + 1]) ? a[lo + k] : least[k + 1];
+      }
+      A_long t = 1;
+      auto x = [&](A_long k) { return k == 0 ? a[hi] : a[lo + k]; };
+      while (t <= m - 2 && !Before(least[t], x(t - 1))) ++t;
+      if (t > 1) {
+        const RunSample x0 = a[hi];
+        const RunSample last = a[lo + t - 1];
+        std::copy_backward(a + lo + 1, a + lo + t - 1, a + lo + t);
+        a[lo + 1] = x0;
+        a[hi] = last;
+      }
+      lo += t;
+      continue;
+    }
+    if (before == m - 1) {
+      // Everything went before the pivot and nothing moved; so too for each next pivot that
+      // everything before it goes before.
+      bound_.resize(static_cast<std::size_t>(m));
+      RunSample* greatest = bound_.data();  // greatest[k]: a greatest of a[lo] … a[lo + k]
+      greatest[0] = a[lo];
+      for (A_long k = 1; k < m; ++k) {
+        greatest[k] = Before(greatest[k - 1], a[lo + k]) ? a[lo + k] : greatest[k - 1];
+      }
+      A_long h = hi - 1;
+      while (h > lo && Before(greatest[h - 1 - lo], a[h])) --h;
+      hi = h;
+      continue;
+    }
+    // The two sides share no position, so the order they are sorted in cannot change the
+    // result; the shorter side first keeps the stack shallow.
+    if (p - lo < hi - p) {
+      Quicksort(lo, p - 1);
+      lo = p + 1;
+    } else {
+      Quicksort(p + 1, hi);
+      hi = p - 1;
+    }
+  }
+}
+
+}  // namespace jf
