@@ -2,65 +2,50 @@
 #include "stages/pixel_sort.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <utility>
 
 namespace jf {
 namespace {
 
-/// The partition's test: a goes before b.
-bool Before(const RunSample& a, const RunSample& b) {
-  return b.primary > a.primary || (b.primary == a.primary && b.secondary > a.secondary);
+/// A float as an unsigned number in the same order; −0 and +0 become one number, as they
+/// compare equal.
+std::uint32_t OrderedBits(float f) {
+  const std::uint32_t bits = std::bit_cast<std::uint32_t>(f == 0.0f ? 0.0f : f);
+  return (bits & 0x80000000u) != 0 ? ~bits : bits | 0x80000000u;
 }
 
-bool Unordered(const RunSample& s) {
-  return std::isnan(s.primary) || std::isnan(s.secondary);
+/// The partition's test: a goes before b.
+bool Before(const RunSample& a, const RunSample& b) {
+  return a.key < b.key;
 }
 
 /// Lomuto partition of a[lo … hi] around a[hi]; returns the pivot's place. before counts the
 /// samples that went before the pivot.
 A_long Partition(RunSample* a, A_long lo, A_long hi, A_long& before) {
-  const RunSample pivot = a[hi];
+  const std::uint64_t pivot = a[hi].key;
   A_long i = lo - 1;
   for (A_long j = lo; j < hi; ++j) {
-    if (Before(a[j], pivot)) std::swap(a[++i], a[j]);
+    if (a[j].key < pivot) std::swap(a[++i], a[j]);
   }
   before = i + 1 - lo;
   std::swap(a[i + 1], a[hi]);
   return i + 1;
 }
 
-/// The quicksort exactly as the partition defines it, for keys without an order (NaN).
-void PlainQuicksort(RunSample* a, A_long lo, A_long hi) {
-  while (lo < hi) {
-    A_long before = 0;
-    const A_long p = Partition(a, lo, hi, before);
-    if (p - lo < hi - p) {
-      PlainQuicksort(a, lo, p - 1);
-      lo = p + 1;
-    } else {
-      PlainQuicksort(a, p + 1, hi);
-      hi = p - 1;
-    }
-  }
-}
-
 bool Ascending(const RunSample* a, A_long lo, A_long hi) {
   for (A_long j = lo; j < hi; ++j) {
-    if (Before(a[j + 1], a[j])) return false;
+    if (a[j + 1].key < a[j].key) return false;
   }
   return true;
 }
 
 bool Descending(const RunSample* a, A_long lo, A_long hi) {
   for (A_long j = lo; j < hi; ++j) {
-    if (Before(a[j], a[j + 1])) return false;
+    if (a[j].key < a[j + 1].key) return false;
   }
   return true;
-}
-
-bool Tied(const RunSample& a, const RunSample& b) {
-  return !Before(a, b) && !Before(b, a);
 }
 
 /// An ascending range: the partition around its last sample keeps everything before the last
@@ -73,7 +58,7 @@ void SortAscending(RunSample* a, A_long lo, A_long hi) {
   A_long end = hi;
   while (end >= lo) {
     A_long first = end;
-    while (first > lo && Tied(a[first - 1], a[end])) --first;
+    while (first > lo && a[first - 1].key == a[end].key) --first;
     std::rotate(a + first, a + end, a + end + 1);
     end = first - 1;
   }
@@ -95,7 +80,7 @@ void SortDescending(RunSample* a, A_long lo, A_long hi, std::vector<RunSample>& 
   A_long back = hi;
   while (s <= e) {
     A_long n1 = 1;
-    while (s + n1 <= e && Tied(seq[s + n1], seq[s])) ++n1;
+    while (s + n1 <= e && seq[s + n1].key == seq[s].key) ++n1;
     const A_long n = e - s + 1;
     if (n1 == n) {  // one group left: its last sample, then the others in scan order
       a[front] = seq[e];
@@ -113,24 +98,75 @@ void SortDescending(RunSample* a, A_long lo, A_long hi, std::vector<RunSample>& 
   }
 }
 
+/// A sample whose keys have no order, compared as the partition compares doubles.
+struct RawSample {
+  double primary;
+  double secondary;
+  A_long place;
+};
+
+void RawQuicksort(RawSample* a, A_long lo, A_long hi) {
+  while (lo < hi) {
+    const RawSample pivot = a[hi];
+    A_long i = lo - 1;
+    for (A_long j = lo; j < hi; ++j) {
+      const bool before = pivot.primary > a[j].primary ||
+                          (pivot.primary == a[j].primary && pivot.secondary > a[j].secondary);
+      if (before) std::swap(a[++i], a[j]);
+    }
+    const A_long p = i + 1;
+    std::swap(a[p], a[hi]);
+    if (p - lo < hi - p) {
+      RawQuicksort(a, lo, p - 1);
+      lo = p + 1;
+    } else {
+      RawQuicksort(a, p + 1, hi);
+      hi = p - 1;
+    }
+  }
+}
+
 }  // namespace
 
-bool RunOrder::PrepareOrdered() {
-  RunSample* a = samples_.data();
-  const A_long hi = static_cast<A_long>(samples_.size()) - 1;
-  if (hi < 1) return false;
-  if (std::any_of(samples_.begin(), samples_.end(), Unordered)) {
-    PlainQuicksort(a, 0, hi);
-    return false;
+void RunOrder::Clear(bool descending) {
+  descending_ = descending;
+  unordered_ = false;
+  samples_.clear();
+  raw_.clear();
+}
+
+void RunOrder::Add(double primary, double secondary) {
+  const auto place = static_cast<A_long>(samples_.size());
+  raw_.push_back(primary);
+  raw_.push_back(secondary);
+  const auto p = static_cast<float>(primary);
+  const auto s = static_cast<float>(secondary);
+  if (std::isnan(p) || std::isnan(s) || p != primary || s != secondary) unordered_ = true;
+  const std::uint64_t key = std::uint64_t{OrderedBits(p)} << 32 | OrderedBits(s);
+  samples_.push_back(RunSample{descending_ ? ~key : key, place});
+}
+
+void RunOrder::PlainQuicksort() {
+  std::vector<RawSample> raw(samples_.size());
+  // Negation is exact and keeps every comparison, NaN's included: falling order is rising order
+  // on the negated keys.
+  const double sign = descending_ ? -1.0 : 1.0;
+  for (std::size_t k = 0; k < raw.size(); ++k) {
+    raw[k] = RawSample{sign * raw_[2 * k], sign * raw_[2 * k + 1], static_cast<A_long>(k)};
   }
-  if (Ascending(a, 0, hi)) {
-    SortAscending(a, 0, hi);
-    return false;
-  }
-  if (Descending(a, 0, hi)) {
-    SortDescending(a, 0, hi, sorted_);
-    return false;
-  }
+  if (!raw.empty()) RawQuicksort(raw.data(), 0, static_cast<A_long>(raw.size()) - 1);
+  for (std::size_t k = 0; k < raw.size(); ++k) samples_[k].place = raw[k].place;
+}
+
+bool RunOrder::BoundedQuicksort() {
+  const auto n = static_cast<std::int64_t>(samples_.size());
+  if (n < 2) return false;
+  original_ = samples_;
+  // A quicksort of n samples in a fair order partitions about 1.4 n log2 n samples in all.
+  std::int64_t budget = 2 * n;
+  for (std::int64_t m = n; m > 1; m /= 2) budget += 3 * n;
+  if (Quicksort(0, Last(), &budget)) return false;
+  samples_ = original_;
   return true;
 }
 
@@ -139,14 +175,21 @@ void RunOrder::StableSortCopy() {
   std::stable_sort(sorted_.begin(), sorted_.end(), Before);
 }
 
-void RunOrder::Quicksort(A_long lo, A_long hi) {
+bool RunOrder::Quicksort(A_long lo, A_long hi, std::int64_t* budget) {
   RunSample* a = samples_.data();
   while (lo < hi) {
-    if (Ascending(a, lo, hi)) return SortAscending(a, lo, hi);
-    if (Descending(a, lo, hi)) return SortDescending(a, lo, hi, sorted_);
+    const A_long m = hi - lo + 1;
+    if (budget != nullptr && (*budget -= m) < 0) return false;
+    if (Ascending(a, lo, hi)) {
+      SortAscending(a, lo, hi);
+      return true;
+    }
+    if (Descending(a, lo, hi)) {
+      SortDescending(a, lo, hi, sorted_);
+      return true;
+    }
     A_long before = 0;
     const A_long p = Partition(a, lo, hi, before);
-    const A_long m = hi - lo + 1;
     if (before == 0) {
       // Nothing went before the pivot: the range x0 … xm−1 is now xm−1 x1 … xm−2 x0, and the
       // next pivot is x0. While each next pivot x(k−1) has nothing before it among xk … xm−2,
@@ -188,13 +231,14 @@ void RunOrder::Quicksort(A_long lo, A_long hi) {
     // The two sides share no position, so the order they are sorted in cannot change the
     // result; the shorter side first keeps the stack shallow.
     if (p - lo < hi - p) {
-      Quicksort(lo, p - 1);
+      if (!Quicksort(lo, p - 1, budget)) return false;
       lo = p + 1;
     } else {
-      Quicksort(p + 1, hi);
+      if (!Quicksort(p + 1, hi, budget)) return false;
       hi = p - 1;
     }
   }
+  return true;
 }
 
 }  // namespace jf

@@ -22,53 +22,64 @@
 
 namespace jf {
 
-/// One sample of a run: its two keys, already negated for a descending sort, and its place in
-/// the run's scan order.
+/// A sample of a run: both keys in one, ordered as the partition compares them, and the
+/// sample's place in the run's scan order.
 struct RunSample {
-  double primary = 0.0;
-  double secondary = 0.0;
+  std::uint64_t key = 0;
   A_long place = 0;
 };
 
 /// Scratch for ordering runs; one per band, reused by its runs.
 class RunOrder {
  public:
-  /// The run's samples in scan order; fill before Order.
-  std::vector<RunSample>& Samples() { return samples_; }
+  /// Starts a run; descending sorts by falling keys.
+  void Clear(bool descending);
 
-  /// Leaves Samples() in the order the band pass's quicksort gives (ascending by the keys as
-  /// stored). same(i, j) says whether the samples at scan places i and j have identical bytes.
+  /// Appends the next sample in scan order by its primary and secondary keys. Keys are channel
+  /// values, so each is a float.
+  void Add(double primary, double secondary);
+
+  /// Orders the run as the band pass's quicksort does. same(i, j) says whether the samples at
+  /// scan places i and j have identical bytes.
   template <typename Same>
   void Order(Same same) {
-    if (!PrepareOrdered()) return;  // a closed form, or keys that only the quicksort can order
+    if (unordered_) return PlainQuicksort();
+    if (!BoundedQuicksort()) return;  // the common case: done within n log n steps
     if (SortIfInterchangeable(same)) return;
-    Quicksort(0, static_cast<A_long>(samples_.size()) - 1);
+    samples_ = original_;
+    Quicksort(0, Last(), nullptr);
   }
 
+  /// The scan place of the sample that ends at place k.
+  A_long Place(std::size_t k) const { return samples_[k].place; }
+
  private:
-  // The cheap cases: true where the order still has to be found, false once it is final.
-  bool PrepareOrdered();
-  // The quicksort with its shortcuts on samples_[lo … hi].
-  void Quicksort(A_long lo, A_long hi);
-  // Sorts a copy; keeps it when every tie holds identical samples.
+  A_long Last() const { return static_cast<A_long>(samples_.size()) - 1; }
+  void PlainQuicksort();
+  // Runs the quicksort within a budget of steps; false when done, true when it ran out and
+  // left the samples as they came.
+  bool BoundedQuicksort();
+  // The quicksort with its shortcuts on samples_[lo … hi]; false when budget ran out first.
+  bool Quicksort(A_long lo, A_long hi, std::int64_t* budget);
   template <typename Same>
   bool SortIfInterchangeable(Same same) {
     StableSortCopy();
     for (std::size_t k = 1; k < sorted_.size(); ++k) {
-      if (!SameKeys(sorted_[k - 1], sorted_[k])) continue;
+      if (sorted_[k - 1].key != sorted_[k].key) continue;
       if (!same(sorted_[k - 1].place, sorted_[k].place)) return false;
     }
     samples_.swap(sorted_);
     return true;
   }
   void StableSortCopy();
-  static bool SameKeys(const RunSample& a, const RunSample& b) {
-    return a.primary == b.primary && a.secondary == b.secondary;
-  }
 
+  bool descending_ = false;
+  bool unordered_ = false;  // a key is NaN or not a float: only the plain quicksort orders it
   std::vector<RunSample> samples_;
+  std::vector<RunSample> original_;
   std::vector<RunSample> sorted_;
   std::vector<RunSample> bound_;  // running minima or maxima of a chain
+  std::vector<double> raw_;       // the keys as given, two per sample, for the plain quicksort
 };
 
 }  // namespace jf

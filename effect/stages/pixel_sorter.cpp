@@ -267,17 +267,12 @@ void SortRun(const SortJob& job, A_long y, A_long lo, A_long hi, A_long step,
   PixelT* const keys = PixelAt<PixelT>(job.keys, 0, y);
   PixelT* const sorted = PixelAt<PixelT>(job.sorted, 0, y);
   const auto n = static_cast<std::size_t>((hi - lo) / step) + 1;
-  std::vector<RunSample>& samples = scratch.order.Samples();
-  samples.resize(n);
+  scratch.order.Clear(job.inverseDirection);
   scratch.sorted.resize(n);
   scratch.keys.resize(n);
   for (std::size_t k = 0; k < n; ++k) {
     const std::ptrdiff_t x = lo + static_cast<std::ptrdiff_t>(k) * step;
-    const double e1 = keys[x].green;
-    const double e2 = keys[x].blue;
-    // Negation is exact and keeps every comparison, so descending is ascending on the negated keys.
-    samples[k] = job.inverseDirection ? RunSample{-e1, -e2, static_cast<A_long>(k)}
-                                      : RunSample{e1, e2, static_cast<A_long>(k)};
+    scratch.order.Add(keys[x].green, keys[x].blue);
     scratch.sorted[k] = sorted[x];
     scratch.keys[k] = keys[x];
   }
@@ -287,7 +282,7 @@ void SortRun(const SortJob& job, A_long y, A_long lo, A_long hi, A_long step,
   });
   for (std::size_t k = 0; k < n; ++k) {
     const std::ptrdiff_t x = lo + static_cast<std::ptrdiff_t>(k) * step;
-    const A_long from = samples[k].place;
+    const A_long from = scratch.order.Place(k);
     sorted[x] = scratch.sorted[from];
     keys[x] = scratch.keys[from];
   }
