@@ -7,6 +7,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <iterator>
+#include <utility>
 
 #include "entry/suite_handler.h"
 #include "host/host_ops.h"
@@ -209,12 +210,44 @@ float MeasurePixel(A_long item, const PixelT& p) {
   }
 }
 
+namespace {
+
+template <typename PixelT, A_long item>
+float MeasureItem(const PixelT& p) {
+  return MeasurePixel(item, p);
+}
+
+template <typename PixelT, A_long... items>
+typename ActivationKernel<PixelT>::Measure MeasureOf(A_long item,
+                                                     std::integer_sequence<A_long, items...>) {
+  using Measure = typename ActivationKernel<PixelT>::Measure;
+  static constexpr Measure kMeasures[] = {MeasureItem<PixelT, items>...};
+  // Every item outside the popup's eight measures nothing, as item 0 does.
+  return kMeasures[item >= 1 && item < static_cast<A_long>(sizeof...(items)) ? item : 0];
+}
+
+}  // namespace
+
+template <typename PixelT>
+ActivationKernel<PixelT> MakeActivationKernel(const ActivationJob& job) {
+  const auto items = std::make_integer_sequence<A_long, 9>{};
+  ActivationKernel<PixelT> kernel;
+  kernel.activation = MeasureOf<PixelT>(job.activation, items);
+  kernel.primary = MeasureOf<PixelT>(job.primary, items);
+  kernel.secondary = MeasureOf<PixelT>(job.secondary, items);
+  kernel.primaryIsActivation = kernel.primary == kernel.activation;
+  kernel.secondaryIsPrimary = kernel.secondary == kernel.primary;
+  return kernel;
+}
+
 template <typename PixelT>
 PF_Err ActivationPixel(void* refcon, A_long, A_long, PixelT* in, PixelT* out) {
-  const auto& job = *static_cast<const ActivationJob*>(refcon);
+  const auto& kernel = *static_cast<const ActivationKernel<PixelT>*>(refcon);
   const PixelT source = *in;  // in and out may be the same pixel
-  SetRGB(*out, MeasurePixel(job.activation, source), MeasurePixel(job.primary, source),
-         MeasurePixel(job.secondary, source));
+  const float activation = kernel.activation(source);
+  const float primary = kernel.primaryIsActivation ? activation : kernel.primary(source);
+  const float secondary = kernel.secondaryIsPrimary ? primary : kernel.secondary(source);
+  SetRGB(*out, activation, primary, secondary);
   out->alpha = source.alpha;
   return PF_Err_NONE;
 }
@@ -406,8 +439,9 @@ PF_Err RenderPixelSorter(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst
   const bool activationOutput = output == static_cast<A_long>(SorterOutput::Activation);
   PF_EffectWorld* measuredFrom = activationOutput ? src : r1.World();
   PF_EffectWorld* measured = activationOutput ? dst : r2.World();
+  ActivationKernel<PixelT> kernel = MakeActivationKernel<PixelT>(activation);
   err = PixelTraits<PixelT>::Iterate(suites, in, 0, measured->height, measuredFrom, nullptr,
-                                     &activation, ActivationPixel<PixelT>, measured);
+                                     &kernel, ActivationPixel<PixelT>, measured);
   if (err != PF_Err_NONE) return err;
 
   PF_EffectWorld* keys = r2.World();
@@ -492,6 +526,9 @@ PF_Err RenderPixelSorter(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst
 template float MeasurePixel<PF_Pixel8>(A_long, const PF_Pixel8&);
 template float MeasurePixel<PF_Pixel16>(A_long, const PF_Pixel16&);
 template float MeasurePixel<PF_PixelFloat>(A_long, const PF_PixelFloat&);
+template ActivationKernel<PF_Pixel8> MakeActivationKernel(const ActivationJob&);
+template ActivationKernel<PF_Pixel16> MakeActivationKernel(const ActivationJob&);
+template ActivationKernel<PF_PixelFloat> MakeActivationKernel(const ActivationJob&);
 template PF_Err ActivationPixel<PF_Pixel8>(void*, A_long, A_long, PF_Pixel8*, PF_Pixel8*);
 template PF_Err ActivationPixel<PF_Pixel16>(void*, A_long, A_long, PF_Pixel16*, PF_Pixel16*);
 template PF_Err ActivationPixel<PF_PixelFloat>(void*, A_long, A_long, PF_PixelFloat*,

@@ -61,8 +61,22 @@ struct ActivationJob {
   A_long secondary = 0;
 };
 
+/// An `ActivationJob` with its three measures chosen, once for the whole pass.
+template <typename PixelT>
+struct ActivationKernel {
+  using Measure = float (*)(const PixelT&);
+  Measure activation = nullptr;
+  Measure primary = nullptr;
+  Measure secondary = nullptr;
+  bool primaryIsActivation = false;  // the same item measures the same value: taken once
+  bool secondaryIsPrimary = false;
+};
+
+template <typename PixelT>
+ActivationKernel<PixelT> MakeActivationKernel(const ActivationJob& job);
+
 /// Per-pixel activation: red, green and blue get the encoded activation, primary and secondary
-/// measures of in; alpha is in's alpha. refcon is an `ActivationJob`.
+/// measures of in; alpha is in's alpha. refcon is an `ActivationKernel`.
 template <typename PixelT>
 PF_Err ActivationPixel(void* refcon, A_long x, A_long y, PixelT* in, PixelT* out);
 
@@ -140,6 +154,9 @@ PF_Err RenderPixelSorter(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst
 extern template float MeasurePixel<PF_Pixel8>(A_long, const PF_Pixel8&);
 extern template float MeasurePixel<PF_Pixel16>(A_long, const PF_Pixel16&);
 extern template float MeasurePixel<PF_PixelFloat>(A_long, const PF_PixelFloat&);
+extern template ActivationKernel<PF_Pixel8> MakeActivationKernel(const ActivationJob&);
+extern template ActivationKernel<PF_Pixel16> MakeActivationKernel(const ActivationJob&);
+extern template ActivationKernel<PF_PixelFloat> MakeActivationKernel(const ActivationJob&);
 extern template PF_Err ActivationPixel<PF_Pixel8>(void*, A_long, A_long, PF_Pixel8*, PF_Pixel8*);
 extern template PF_Err ActivationPixel<PF_Pixel16>(void*, A_long, A_long, PF_Pixel16*, PF_Pixel16*);
 extern template PF_Err ActivationPixel<PF_PixelFloat>(void*, A_long, A_long, PF_PixelFloat*,
