@@ -2,10 +2,14 @@
 // UHD in each depth. Run on demand; nothing here asserts a time.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "headless/instance.h"
 #include "headless/module.h"
@@ -52,12 +56,38 @@ void FillPattern(headless::World& world, int depth) {
   }
 }
 
-/// Renders one frame per iteration with the chosen stages enabled (all when stage is null).
+/// Frames that have sent the sorter's quicksort quadratic: one grey over the whole frame; a
+/// grey ramp along the rows rising (against the default descending sort) and falling (already
+/// in its order); and two bright greys at random, so every run is full of ties.
+enum class SorterInput { Flat, Rising, Falling, TwoValued };
+
+void FillSorterInput(headless::World& world, SorterInput input) {
+  std::uint32_t state = 1;
+  for (A_long y = 0; y < world.Height(); ++y) {
+    for (A_long x = 0; x < world.Width(); ++x) {
+      const A_long ramp = x * 255 / std::max<A_long>(1, world.Width() - 1);
+      state = state * 1103515245u + 12345u;
+      A_long v = 230;
+      if (input == SorterInput::Rising) v = ramp;
+      if (input == SorterInput::Falling) v = 255 - ramp;
+      if (input == SorterInput::TwoValued) v = (state >> 16) % 2 == 0 ? 200 : 240;
+      const auto c = static_cast<A_u_char>(v);
+      *world.At<PF_Pixel8>(x, y) = PF_Pixel8{255, c, c, c};
+    }
+  }
+}
+
+/// Renders one frame per iteration with the chosen stages enabled (all when stage is null), from
+/// the test pattern or, at 8 bits, one of the sorter's inputs.
 void RenderFrames(benchmark::State& state, const Stage* stage, A_long width, A_long height,
-                  int depth) {
+                  int depth, const SorterInput* sorterInput) {
   const headless::Module module = headless::Module::Load(JF_MODULE_PATH);
   headless::Host host;
-  host.SetThreadCount(static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
+  // JF_BENCH_THREADS sets the host's thread count; every core by default.
+  const char* threads = std::getenv("JF_BENCH_THREADS");
+  host.SetThreadCount(threads != nullptr
+                          ? std::max(1, std::atoi(threads))
+                          : static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
   {
     headless::Instance instance(host, module);
     if (instance.GlobalSetup() != PF_Err_NONE ||
@@ -71,7 +101,11 @@ void RenderFrames(benchmark::State& state, const Stage* stage, A_long width, A_l
     }
     headless::World input(width, height, headless::FormatOfDepth(depth));
     headless::World output(width, height, headless::FormatOfDepth(depth));
-    FillPattern(input, depth);
+    if (sorterInput != nullptr) {
+      FillSorterInput(input, *sorterInput);
+    } else {
+      FillPattern(input, depth);
+    }
 
     for (auto _ : state) {
       if (instance.Render(input, output) != PF_Err_NONE) {
@@ -99,15 +133,27 @@ const bool kRegistered = [] {
           std::string("/") + size.name + "/" + std::to_string(depth) + (depth == 32 ? "f" : "bit");
       for (const Stage& stage : kStages) {
         benchmark::RegisterBenchmark((std::string(stage.name) + suffix).c_str(), RenderFrames,
-                                     &stage, size.width, size.height, depth)
+                                     &stage, size.width, size.height, depth, nullptr)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
       }
       benchmark::RegisterBenchmark(("AllStages" + suffix).c_str(), RenderFrames, nullptr,
-                                   size.width, size.height, depth)
+                                   size.width, size.height, depth, nullptr)
           ->Unit(benchmark::kMillisecond)
           ->UseRealTime();
     }
+  }
+  static constexpr std::array<std::pair<const char*, SorterInput>, 4> kSorterInputs = {{
+      {"Flat", SorterInput::Flat},
+      {"Rising", SorterInput::Rising},
+      {"Falling", SorterInput::Falling},
+      {"TwoValued", SorterInput::TwoValued},
+  }};
+  for (const auto& [name, input] : kSorterInputs) {
+    benchmark::RegisterBenchmark((std::string("PixelSorter") + name + "/1920x1080/8bit").c_str(),
+                                 RenderFrames, &kStages[1], 1920, 1080, 8, &input)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
   }
   return true;
 }();

@@ -77,6 +77,7 @@ class World {
   PF_EffectWorld m_world{};
   PF_PixelFormat m_format = PF_PixelFormat_INVALID;
   std::uint8_t* m_data = nullptr;
+  std::size_t m_bytes = 0;
 };
 
 /// The worlds an effect made through the host, owned by the host until the effect disposes of

@@ -1,6 +1,9 @@
 // See noise.h.
 #include "stages/noise.h"
 
+#include <cstddef>
+#include <cstdint>
+
 #include "entry/suite_handler.h"
 #include "params/param_reader.h"
 #include "params/param_table.h"
@@ -35,10 +38,37 @@ float NoiseAmplitudeSum(const NoiseSettings& s) {
   return sum;
 }
 
+NoiseJob MakeNoiseJob(const NoiseSettings& settings, A_long columns, A_long rows) {
+  NoiseJob job;
+  job.settings = settings;
+  const std::int64_t cells = std::int64_t{settings.octaves} * (std::int64_t{columns} + rows);
+  if (settings.octaves <= 0 || columns < 0 || rows < 0 || cells > (std::int64_t{1} << 24)) {
+    return job;
+  }
+  job.columns = columns;
+  job.rows = rows;
+  job.columnTerm.resize(static_cast<std::size_t>(settings.octaves) * columns);
+  job.rowTerm.resize(static_cast<std::size_t>(settings.octaves) * rows);
+  float f = settings.frequency;
+  for (A_long k = 0; k < settings.octaves; ++k) {
+    for (A_long x = 0; x < columns; ++x) {
+      job.columnTerm[static_cast<std::size_t>(k) * columns + x] =
+          (static_cast<float>(x) * f) / settings.width;
+    }
+    for (A_long y = 0; y < rows; ++y) {
+      job.rowTerm[static_cast<std::size_t>(k) * rows + y] =
+          (static_cast<float>(y) * f) / settings.height;
+    }
+    f = f * settings.preserveFrequency;
+  }
+  return job;
+}
+
 template <PixelTraitsLike Px>
 PF_Err NoisePixel(void* refcon, A_long x, A_long y, typename Px::Pixel* in,
                   typename Px::Pixel* out) {
-  const auto& s = *static_cast<const NoiseSettings*>(refcon);
+  const auto& job = *static_cast<const NoiseJob*>(refcon);
+  const NoiseSettings& s = job.settings;
 
   // No amplitude means no noise. The weight 1 − total ÷ 0 would be −∞ (NaN against a zero tint),
   // which has no channel value, so the pixel passes unchanged instead.
@@ -54,8 +84,13 @@ PF_Err NoisePixel(void* refcon, A_long x, A_long y, typename Px::Pixel* in,
   float f = s.frequency;
   float a = s.amplitude;
   float total = 0.0f;
+  const bool tabled = x >= 0 && x < job.columns && y >= 0 && y < job.rows;
+  const float* column = tabled ? &job.columnTerm[static_cast<std::size_t>(x)] : nullptr;
+  const float* row = tabled ? &job.rowTerm[static_cast<std::size_t>(y)] : nullptr;
   for (A_long k = 0; k < s.octaves; ++k) {
-    const float n = SimplexNoise2D((fx * f) / s.width, (fy * f) / s.height);
+    const float n = tabled ? SimplexNoise2D(column[static_cast<std::ptrdiff_t>(k) * job.columns],
+                                            row[static_cast<std::ptrdiff_t>(k) * job.rows])
+                           : SimplexNoise2D((fx * f) / s.width, (fy * f) / s.height);
     f = f * s.preserveFrequency;
     // The product stays single; the shift to 0 … 1 is done in double and rounded back. The 0.5
     // is added once per octave, unweighted by the octave's amplitude.
@@ -87,8 +122,9 @@ PF_Err RenderNoise(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst) {
   settings.amplitudeSum = NoiseAmplitudeSum(settings);
 
   // The pixel pass runs whatever the reads returned, so a frame is never left unwritten.
+  NoiseJob job = MakeNoiseJob(settings, extent.right - extent.left, height);
   const PF_Err iterErr =
-      Px::Iterate(suites, in, 0, height, src, nullptr, &settings, &NoisePixel<Px>, dst);
+      Px::Iterate(suites, in, 0, height, src, nullptr, &job, &NoisePixel<Px>, dst);
   return iterErr != PF_Err_NONE ? iterErr : readErr;
 }
 

@@ -1,6 +1,8 @@
 // Noise: tinted fractal simplex noise added to the colour channels.
 #pragma once
 
+#include <vector>
+
 #include "AE_Effect.h"
 #include "render/pixel_traits.h"
 #include "render/stage.h"
@@ -26,9 +28,24 @@ struct NoiseSettings {
 /// there are no octaves or the amplitude is 0. It does not depend on the pixel.
 float NoiseAmplitudeSum(const NoiseSettings& settings);
 
+/// What the pixel rule reads: the settings and, octave by octave, the noise coordinate of every
+/// column, (x · f) ÷ W, and of every row, (y · f) ÷ H. Each depends on one axis only, so it is
+/// formed once per render rather than once per pixel, with the same operations.
+struct NoiseJob {
+  NoiseSettings settings;
+  A_long columns = 0;             // x in 0 … columns − 1 has its coordinates here
+  A_long rows = 0;                // y likewise
+  std::vector<float> columnTerm;  // octave k, column x at k · columns + x
+  std::vector<float> rowTerm;     // octave k, row y at k · rows + y
+};
+
+/// The job for a destination of columns × rows pixels. Where the tables would be unreasonably
+/// large (octaves × size), they stay empty and the pixel rule computes its coordinates itself.
+NoiseJob MakeNoiseJob(const NoiseSettings& settings, A_long columns, A_long rows);
+
 /// The pixel rule: in's colour plus the noise weight times the tint times its contribution,
 /// converted without clamping (wrapping at 8 and 16 bits); alpha copied. With an amplitude sum
-/// of 0 there is no noise and the pixel is copied unchanged. refcon is a NoiseSettings.
+/// of 0 there is no noise and the pixel is copied unchanged. refcon is a NoiseJob.
 template <PixelTraitsLike Px>
 PF_Err NoisePixel(void* refcon, A_long x, A_long y, typename Px::Pixel* in,
                   typename Px::Pixel* out);

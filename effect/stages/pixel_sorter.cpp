@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <iterator>
+#include <utility>
 
 #include "entry/suite_handler.h"
 #include "host/host_ops.h"
@@ -118,32 +120,6 @@ void CopySample(const SortJob& job, A_long x, A_long y) {
   }
 }
 
-/// Lomuto partition of lo … hi (step apart) around the keys at hi; returns the pivot's place.
-template <typename PixelT>
-A_long Partition(const SortJob& job, A_long y, A_long lo, A_long hi, A_long step) {
-  const PixelT& pivot = *PixelAt<PixelT>(job.keys, hi, y);
-  const double p1 = pivot.green;
-  const double p2 = pivot.blue;
-  // Signed: a run that starts at column 0 with a step of 1 begins one place before the image.
-  A_long i = lo - step;
-  for (A_long j = lo; j < hi; j += step) {
-    const PixelT& key = *PixelAt<PixelT>(job.keys, j, y);
-    const double e1 = key.green;
-    const double e2 = key.blue;
-    const bool before = job.inverseDirection ? (e1 > p1 || (e1 == p1 && e2 > p2))
-                                             : (p1 > e1 || (p1 == e1 && p2 > e2));
-    if (before) {
-      i += step;
-      SwapPixels(*PixelAt<PixelT>(job.sorted, i, y), *PixelAt<PixelT>(job.sorted, j, y));
-      SwapPixels(*PixelAt<PixelT>(job.keys, i, y), *PixelAt<PixelT>(job.keys, j, y));
-    }
-  }
-  const A_long p = i + step;
-  SwapPixels(*PixelAt<PixelT>(job.sorted, p, y), *PixelAt<PixelT>(job.sorted, hi, y));
-  SwapPixels(*PixelAt<PixelT>(job.keys, p, y), *PixelAt<PixelT>(job.keys, hi, y));
-  return p;
-}
-
 /// Spreads every sample of the band's row over its cw × ch block of O.
 template <typename PixelT>
 void ReplicateBlocks(const SortJob& job, std::int64_t firstRow, std::int64_t sampleRow, A_long step,
@@ -226,12 +202,44 @@ float MeasurePixel(A_long item, const PixelT& p) {
   }
 }
 
+namespace {
+
+template <typename PixelT, A_long item>
+float MeasureItem(const PixelT& p) {
+  return MeasurePixel(item, p);
+}
+
+template <typename PixelT, A_long... items>
+typename ActivationKernel<PixelT>::Measure MeasureOf(A_long item,
+                                                     std::integer_sequence<A_long, items...>) {
+  using Measure = typename ActivationKernel<PixelT>::Measure;
+  static constexpr Measure kMeasures[] = {MeasureItem<PixelT, items>...};
+  // Every item outside the popup's eight measures nothing, as item 0 does.
+  return kMeasures[item >= 1 && item < static_cast<A_long>(sizeof...(items)) ? item : 0];
+}
+
+}  // namespace
+
+template <typename PixelT>
+ActivationKernel<PixelT> MakeActivationKernel(const ActivationJob& job) {
+  const auto items = std::make_integer_sequence<A_long, 9>{};
+  ActivationKernel<PixelT> kernel;
+  kernel.activation = MeasureOf<PixelT>(job.activation, items);
+  kernel.primary = MeasureOf<PixelT>(job.primary, items);
+  kernel.secondary = MeasureOf<PixelT>(job.secondary, items);
+  kernel.primaryIsActivation = kernel.primary == kernel.activation;
+  kernel.secondaryIsPrimary = kernel.secondary == kernel.primary;
+  return kernel;
+}
+
 template <typename PixelT>
 PF_Err ActivationPixel(void* refcon, A_long, A_long, PixelT* in, PixelT* out) {
-  const auto& job = *static_cast<const ActivationJob*>(refcon);
+  const auto& kernel = *static_cast<const ActivationKernel<PixelT>*>(refcon);
   const PixelT source = *in;  // in and out may be the same pixel
-  SetRGB(*out, MeasurePixel(job.activation, source), MeasurePixel(job.primary, source),
-         MeasurePixel(job.secondary, source));
+  const float activation = kernel.activation(source);
+  const float primary = kernel.primaryIsActivation ? activation : kernel.primary(source);
+  const float secondary = kernel.secondaryIsPrimary ? primary : kernel.secondary(source);
+  SetRGB(*out, activation, primary, secondary);
   out->alpha = source.alpha;
   return PF_Err_NONE;
 }
@@ -279,18 +287,29 @@ A_long CountBands(A_long frameHeight, const PF_RationalScale& downsampleY, A_lon
 }
 
 template <typename PixelT>
-void SortRun(const SortJob& job, A_long y, A_long lo, A_long hi, A_long step) {
-  while (lo < hi) {
-    const A_long p = Partition<PixelT>(job, y, lo, hi, step);
-    // The two sides share no position, so the order they are sorted in cannot change the
-    // result; taking the shorter side first keeps the stack shallow on long, ordered runs.
-    if (p - lo < hi - p) {
-      SortRun<PixelT>(job, y, lo, p - step, step);
-      lo = p + step;
-    } else {
-      SortRun<PixelT>(job, y, p + step, hi, step);
-      hi = p - step;
-    }
+void SortRun(const SortJob& job, A_long y, A_long lo, A_long hi, A_long step,
+             RunScratch<PixelT>& scratch) {
+  PixelT* const keys = PixelAt<PixelT>(job.keys, 0, y);
+  PixelT* const sorted = PixelAt<PixelT>(job.sorted, 0, y);
+  const auto n = static_cast<std::size_t>((hi - lo) / step) + 1;
+  scratch.order.Clear(job.inverseDirection);
+  scratch.sorted.resize(n);
+  scratch.keys.resize(n);
+  for (std::size_t k = 0; k < n; ++k) {
+    const std::ptrdiff_t x = lo + static_cast<std::ptrdiff_t>(k) * step;
+    scratch.order.Add(keys[x].green, keys[x].blue);
+    scratch.sorted[k] = sorted[x];
+    scratch.keys[k] = keys[x];
+  }
+  scratch.order.Order([&scratch](A_long i, A_long j) {
+    return std::memcmp(&scratch.sorted[i], &scratch.sorted[j], sizeof(PixelT)) == 0 &&
+           std::memcmp(&scratch.keys[i], &scratch.keys[j], sizeof(PixelT)) == 0;
+  });
+  for (std::size_t k = 0; k < n; ++k) {
+    const std::ptrdiff_t x = lo + static_cast<std::ptrdiff_t>(k) * step;
+    const A_long from = scratch.order.Place(k);
+    sorted[x] = scratch.sorted[from];
+    keys[x] = scratch.keys[from];
   }
 }
 
@@ -315,6 +334,7 @@ PF_Err SortBand(void* refcon, A_long threadIndex, A_long band, A_long) {
   const PF_LRect keyRect = PixelRect(*job.keys);
 
   if (sampleRow < keyRect.bottom) {
+    RunScratch<PixelT> scratch;
     const A_long y = static_cast<A_long>(sampleRow);
     const std::int64_t minLength = static_cast<std::int64_t>(job.minBlocks) * step;
     const std::int64_t maxLength = static_cast<std::int64_t>(job.maxBlocks) * step;
@@ -350,7 +370,7 @@ PF_Err SortBand(void* refcon, A_long threadIndex, A_long band, A_long) {
         if (mask) {
           MaskWrite(*PixelAt<PixelT>(job.sorted, x, y), false);
         } else {
-          SortRun<PixelT>(job, y, start, x, step);
+          SortRun<PixelT>(job, y, start, x, step, scratch);
         }
       } else {
         CopySample<PixelT>(job, x, y);
@@ -410,7 +430,8 @@ PF_Err RenderPixelSorter(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst
   const bool activationOutput = output == static_cast<A_long>(SorterOutput::Activation);
   PF_EffectWorld* measuredFrom = activationOutput ? src : r1.World();
   PF_EffectWorld* measured = activationOutput ? dst : r2.World();
-  err = Px::Iterate(suites, in, 0, measured->height, measuredFrom, nullptr, &activation,
+  ActivationKernel<PixelT> kernel = MakeActivationKernel<PixelT>(activation);
+  err = Px::Iterate(suites, in, 0, measured->height, measuredFrom, nullptr, &kernel,
                     ActivationPixel<PixelT>, measured);
   if (err != PF_Err_NONE) return err;
 
@@ -496,6 +517,9 @@ PF_Err RenderPixelSorter(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst
 template float MeasurePixel<PF_Pixel8>(A_long, const PF_Pixel8&);
 template float MeasurePixel<PF_Pixel16>(A_long, const PF_Pixel16&);
 template float MeasurePixel<PF_PixelFloat>(A_long, const PF_PixelFloat&);
+template ActivationKernel<PF_Pixel8> MakeActivationKernel(const ActivationJob&);
+template ActivationKernel<PF_Pixel16> MakeActivationKernel(const ActivationJob&);
+template ActivationKernel<PF_PixelFloat> MakeActivationKernel(const ActivationJob&);
 template PF_Err ActivationPixel<PF_Pixel8>(void*, A_long, A_long, PF_Pixel8*, PF_Pixel8*);
 template PF_Err ActivationPixel<PF_Pixel16>(void*, A_long, A_long, PF_Pixel16*, PF_Pixel16*);
 template PF_Err ActivationPixel<PF_PixelFloat>(void*, A_long, A_long, PF_PixelFloat*,
@@ -506,9 +530,12 @@ template SortThresholds MakeSortThresholds<PF_PixelFloat>(A_long, float, float);
 template PF_Err SortBand<PF_Pixel8>(void*, A_long, A_long, A_long);
 template PF_Err SortBand<PF_Pixel16>(void*, A_long, A_long, A_long);
 template PF_Err SortBand<PF_PixelFloat>(void*, A_long, A_long, A_long);
-template void SortRun<PF_Pixel8>(const SortJob&, A_long, A_long, A_long, A_long);
-template void SortRun<PF_Pixel16>(const SortJob&, A_long, A_long, A_long, A_long);
-template void SortRun<PF_PixelFloat>(const SortJob&, A_long, A_long, A_long, A_long);
+template void SortRun<PF_Pixel8>(const SortJob&, A_long, A_long, A_long, A_long,
+                                 RunScratch<PF_Pixel8>&);
+template void SortRun<PF_Pixel16>(const SortJob&, A_long, A_long, A_long, A_long,
+                                  RunScratch<PF_Pixel16>&);
+template void SortRun<PF_PixelFloat>(const SortJob&, A_long, A_long, A_long, A_long,
+                                     RunScratch<PF_PixelFloat>&);
 JF_STAGE_ROUTINE_DEPTHS(template, RenderPixelSorter);
 
 }  // namespace jf

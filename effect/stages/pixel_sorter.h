@@ -2,12 +2,14 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
 #include "AE_Effect.h"
 #include "AE_EffectCB.h"
 #include "AE_EffectCBSuites.h"
 #include "render/pixel_traits.h"
 #include "render/stage.h"
+#include "stages/pixel_sort.h"
 
 namespace jf {
 
@@ -61,8 +63,22 @@ struct ActivationJob {
   A_long secondary = 0;
 };
 
+/// An `ActivationJob` with its three measures chosen, once for the whole pass.
+template <typename PixelT>
+struct ActivationKernel {
+  using Measure = float (*)(const PixelT&);
+  Measure activation = nullptr;
+  Measure primary = nullptr;
+  Measure secondary = nullptr;
+  bool primaryIsActivation = false;  // the same item measures the same value: taken once
+  bool secondaryIsPrimary = false;
+};
+
+template <typename PixelT>
+ActivationKernel<PixelT> MakeActivationKernel(const ActivationJob& job);
+
 /// Per-pixel activation: red, green and blue get the encoded activation, primary and secondary
-/// measures of in; alpha is in's alpha. refcon is an `ActivationJob`.
+/// measures of in; alpha is in's alpha. refcon is an `ActivationKernel`.
 template <typename PixelT>
 PF_Err ActivationPixel(void* refcon, A_long x, A_long y, PixelT* in, PixelT* out);
 
@@ -118,10 +134,19 @@ struct SortJob {
 template <typename PixelT>
 PF_Err SortBand(void* refcon, A_long threadIndex, A_long band, A_long bands);
 
+/// What one band reuses from run to run.
+template <typename PixelT>
+struct RunScratch {
+  RunOrder order;
+  std::vector<PixelT> sorted;
+  std::vector<PixelT> keys;
+};
+
 /// Sorts the samples lo, lo + step, …, hi of row y of O by the keys K holds there, moving the
 /// keys with their pixels.
 template <typename PixelT>
-void SortRun(const SortJob& job, A_long y, A_long lo, A_long hi, A_long step);
+void SortRun(const SortJob& job, A_long y, A_long lo, A_long hi, A_long step,
+             RunScratch<PixelT>& scratch);
 
 /// Rotates src so the sort direction is horizontal, sorts runs of pixels whose activation
 /// crosses the threshold band, and turns the result back over the image in dst.
@@ -131,6 +156,9 @@ PF_Err RenderPixelSorter(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst
 extern template float MeasurePixel<PF_Pixel8>(A_long, const PF_Pixel8&);
 extern template float MeasurePixel<PF_Pixel16>(A_long, const PF_Pixel16&);
 extern template float MeasurePixel<PF_PixelFloat>(A_long, const PF_PixelFloat&);
+extern template ActivationKernel<PF_Pixel8> MakeActivationKernel(const ActivationJob&);
+extern template ActivationKernel<PF_Pixel16> MakeActivationKernel(const ActivationJob&);
+extern template ActivationKernel<PF_PixelFloat> MakeActivationKernel(const ActivationJob&);
 extern template PF_Err ActivationPixel<PF_Pixel8>(void*, A_long, A_long, PF_Pixel8*, PF_Pixel8*);
 extern template PF_Err ActivationPixel<PF_Pixel16>(void*, A_long, A_long, PF_Pixel16*, PF_Pixel16*);
 extern template PF_Err ActivationPixel<PF_PixelFloat>(void*, A_long, A_long, PF_PixelFloat*,
@@ -141,9 +169,12 @@ extern template SortThresholds MakeSortThresholds<PF_PixelFloat>(A_long, float, 
 extern template PF_Err SortBand<PF_Pixel8>(void*, A_long, A_long, A_long);
 extern template PF_Err SortBand<PF_Pixel16>(void*, A_long, A_long, A_long);
 extern template PF_Err SortBand<PF_PixelFloat>(void*, A_long, A_long, A_long);
-extern template void SortRun<PF_Pixel8>(const SortJob&, A_long, A_long, A_long, A_long);
-extern template void SortRun<PF_Pixel16>(const SortJob&, A_long, A_long, A_long, A_long);
-extern template void SortRun<PF_PixelFloat>(const SortJob&, A_long, A_long, A_long, A_long);
+extern template void SortRun<PF_Pixel8>(const SortJob&, A_long, A_long, A_long, A_long,
+                                        RunScratch<PF_Pixel8>&);
+extern template void SortRun<PF_Pixel16>(const SortJob&, A_long, A_long, A_long, A_long,
+                                         RunScratch<PF_Pixel16>&);
+extern template void SortRun<PF_PixelFloat>(const SortJob&, A_long, A_long, A_long, A_long,
+                                            RunScratch<PF_PixelFloat>&);
 JF_STAGE_ROUTINE_DEPTHS(extern template, RenderPixelSorter);
 
 }  // namespace jf

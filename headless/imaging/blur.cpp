@@ -57,32 +57,53 @@ std::vector<std::int64_t> BoxRadii(double sigma) {
   return radii;
 }
 
-// One box pass over a line of n values, edges repeated, in place.
-void BoxPass(std::vector<Premul>& line, std::vector<Premul>& prefix, std::int64_t radius) {
+// One box pass, edges repeated, in place, over a line of n samples of kLanes values each
+// (line[i * kLanes + k] is lane k of sample i): the four channels of a pixel, or those of a
+// group of columns side by side. Every lane is its own line with its own arithmetic; only the
+// loops over lanes are shared, so they can run as vectors.
+template <std::int64_t kLanes>
+void BoxPass(double* line, double* prefix, std::int64_t n, std::int64_t radius) {
   if (radius == 0) return;
-  const std::int64_t n = static_cast<std::int64_t>(line.size());
-  prefix[0] = {0, 0, 0, 0};
+  for (std::int64_t k = 0; k < kLanes; ++k) prefix[k] = 0.0;
   for (std::int64_t i = 0; i < n; ++i) {
-    prefix[i + 1] = {prefix[i].a + line[i].a, prefix[i].r + line[i].r, prefix[i].g + line[i].g,
-                     prefix[i].b + line[i].b};
+    const double* in = line + i * kLanes;
+    const double* below = prefix + i * kLanes;
+    double* sum = prefix + (i + 1) * kLanes;
+    for (std::int64_t k = 0; k < kLanes; ++k) sum[k] = below[k] + in[k];
   }
-  const Premul first = line.front(), last = line.back();
+  double first[kLanes], last[kLanes];
+  std::copy(line, line + kLanes, first);
+  std::copy(line + (n - 1) * kLanes, line + n * kLanes, last);
   const double width = static_cast<double>(2 * radius + 1);
-  for (std::int64_t i = 0; i < n; ++i) {
+
+  // Where the window reaches past an edge, the edge sample repeats.
+  auto edgeSample = [&](std::int64_t i) {
     const std::int64_t lo = i - radius, hi = i + radius;  // window, inclusive
     const std::int64_t inLo = std::max<std::int64_t>(lo, 0), inHi = std::min(hi, n - 1);
     const double before = static_cast<double>(inLo - lo);  // samples repeating the first pixel
     const double after = static_cast<double>(hi - inHi);   // samples repeating the last pixel
-    const Premul& p = prefix[inHi + 1];
-    const Premul& q = prefix[inLo];
-    // A repeated edge with value 0 adds exactly 0, so a window of zeros sums to exactly 0.
-    auto edges = [&](double f, double l) {
-      return (f == 0.0 ? 0.0 : before * f) + (l == 0.0 ? 0.0 : after * l);
-    };
-    line[i] = {
-        (p.a - q.a + edges(first.a, last.a)) / width, (p.r - q.r + edges(first.r, last.r)) / width,
-        (p.g - q.g + edges(first.g, last.g)) / width, (p.b - q.b + edges(first.b, last.b)) / width};
+    const double* p = prefix + (inHi + 1) * kLanes;
+    const double* q = prefix + inLo * kLanes;
+    double* out = line + i * kLanes;
+    for (std::int64_t k = 0; k < kLanes; ++k) {
+      // A repeated edge with value 0 adds exactly 0, so a window of zeros sums to exactly 0.
+      const double edges =
+          (first[k] == 0.0 ? 0.0 : before * first[k]) + (last[k] == 0.0 ? 0.0 : after * last[k]);
+      out[k] = (p[k] - q[k] + edges) / width;
+    }
+  };
+  const std::int64_t bodyBegin = std::min(radius, n);
+  const std::int64_t bodyEnd = std::max(bodyBegin, n - radius);
+  for (std::int64_t i = 0; i < bodyBegin; ++i) edgeSample(i);
+  // Inside, nothing repeats and the edge term is a zero: it adds nothing, since a prefix sum
+  // that starts at +0 is never −0 and neither is a difference of two of them.
+  for (std::int64_t i = bodyBegin; i < bodyEnd; ++i) {
+    const double* p = prefix + (i + radius + 1) * kLanes;
+    const double* q = prefix + (i - radius) * kLanes;
+    double* out = line + i * kLanes;
+    for (std::int64_t k = 0; k < kLanes; ++k) out[k] = (p[k] - q[k]) / width;
   }
+  for (std::int64_t i = bodyEnd; i < n; ++i) edgeSample(i);
 }
 
 template <HeadlessPixelTraits Px>
@@ -111,6 +132,10 @@ void StoreUnpremultiplied(const Premul& v, typename Px::Pixel& p) {
   p = {FromUnit<Px>(v.a), colour(v.r), colour(v.g), colour(v.b)};
 }
 
+// Columns blurred together by the vertical passes: one row of a group is a few cache lines of
+// the scratch image, and its lanes run side by side.
+constexpr std::int64_t kColumnGroup = 8;
+
 template <HeadlessPixelTraits Px>
 PF_Err BlurPixels(const std::vector<std::int64_t>& radii, PF_EffectWorld& world) {
   const std::int64_t width = world.width, height = world.height;
@@ -121,30 +146,56 @@ PF_Err BlurPixels(const std::vector<std::int64_t>& radii, PF_EffectWorld& world)
 
   // Horizontal passes, row by row: the world, premultiplied, into the scratch image.
   ParallelFor(0, height, 0, [&](std::int64_t rowsBegin, std::int64_t rowsEnd, int) {
-    std::vector<Premul> line(static_cast<std::size_t>(width)), prefix(line.size() + 1);
+    std::vector<double> line(static_cast<std::size_t>(width) * 4), prefix(line.size() + 4);
     for (std::int64_t y = rowsBegin; y != rowsEnd; ++y) {
       const auto* in = RowOf<Px>(static_cast<const PF_EffectWorld&>(world), static_cast<A_long>(y));
-      for (std::int64_t x = 0; x < width; ++x) line[x] = ReadPremultiplied<Px>(in[x]);
-      for (std::int64_t r : radii) BoxPass(line, prefix, r);
       for (std::int64_t x = 0; x < width; ++x) {
-        const Premul& v = line[x];
-        at(x, y) = {static_cast<float>(v.a), static_cast<float>(v.r), static_cast<float>(v.g),
-                    static_cast<float>(v.b)};
+        const Premul v = ReadPremultiplied<Px>(in[x]);
+        double* out = &line[static_cast<std::size_t>(x) * 4];
+        out[0] = v.a;
+        out[1] = v.r;
+        out[2] = v.g;
+        out[3] = v.b;
+      }
+      for (std::int64_t r : radii) BoxPass<4>(line.data(), prefix.data(), width, r);
+      for (std::int64_t x = 0; x < width; ++x) {
+        const double* v = &line[static_cast<std::size_t>(x) * 4];
+        at(x, y) = {static_cast<float>(v[0]), static_cast<float>(v[1]), static_cast<float>(v[2]),
+                    static_cast<float>(v[3])};
       }
     }
   });
 
-  // Vertical passes, column by column: the scratch image back into the world, straight.
-  ParallelFor(0, width, 0, [&](std::int64_t columnsBegin, std::int64_t columnsEnd, int) {
-    std::vector<Premul> line(static_cast<std::size_t>(height)), prefix(line.size() + 1);
-    for (std::int64_t x = columnsBegin; x != columnsEnd; ++x) {
+  // Vertical passes, a group of columns at a time: the scratch image back into the world,
+  // straight. The last group of a narrow remainder runs lanes of its own columns only.
+  constexpr std::int64_t kLanes = 4 * kColumnGroup;
+  const std::int64_t groups = (width + kColumnGroup - 1) / kColumnGroup;
+  ParallelFor(0, groups, 0, [&](std::int64_t groupsBegin, std::int64_t groupsEnd, int) {
+    std::vector<double> line(static_cast<std::size_t>(height) * kLanes),
+        prefix(line.size() + kLanes);
+    for (std::int64_t g = groupsBegin; g != groupsEnd; ++g) {
+      const std::int64_t x0 = g * kColumnGroup;
+      const std::int64_t columns = std::min(kColumnGroup, width - x0);
       for (std::int64_t y = 0; y < height; ++y) {
-        const PremulFloat& v = at(x, y);
-        line[y] = {v.a, v.r, v.g, v.b};
+        double* out = &line[static_cast<std::size_t>(y * kLanes)];
+        for (std::int64_t c = 0; c < kColumnGroup; ++c) {
+          // Past the right edge the lanes hold copies of the last column and are
+          // not stored.
+          const PremulFloat& v = at(x0 + std::min(c, columns - 1), y);
+          out[4 * c] = v.a;
+          out[4 * c + 1] = v.r;
+          out[4 * c + 2] = v.g;
+          out[4 * c + 3] = v.b;
+        }
       }
-      for (std::int64_t r : radii) BoxPass(line, prefix, r);
+      for (std::int64_t r : radii) BoxPass<kLanes>(line.data(), prefix.data(), height, r);
       for (std::int64_t y = 0; y < height; ++y) {
-        StoreUnpremultiplied<Px>(line[y], RowOf<Px>(world, static_cast<A_long>(y))[x]);
+        const double* v = &line[static_cast<std::size_t>(y * kLanes)];
+        auto* row = RowOf<Px>(world, static_cast<A_long>(y));
+        for (std::int64_t c = 0; c < columns; ++c) {
+          StoreUnpremultiplied<Px>(Premul{v[4 * c], v[4 * c + 1], v[4 * c + 2], v[4 * c + 3]},
+                                   row[x0 + c]);
+        }
       }
     }
   });

@@ -16,7 +16,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <optional>
+#include <utility>
 
 namespace jf::headless {
 namespace {
@@ -65,6 +67,10 @@ enum class TransferMode : A_long {
   Divide = PF_Xfer_DIVIDE,
   Reserved0 = PF_Xfer_RESERVED0,
 };
+
+// The modes are numbered 0 … 39 without gaps, so a value in that range names one.
+static_assert(static_cast<A_long>(TransferMode::Copy) == 0 &&
+              static_cast<A_long>(TransferMode::Reserved0) == 39);
 
 std::optional<TransferMode> NamedMode(PF_TransferMode value) {
   if (value < PF_Xfer_COPY || value > PF_Xfer_RESERVED0) return std::nullopt;
@@ -426,7 +432,7 @@ Result MultiplyNotAlphaLumaComposite(const Sample& s, const Sample& b) {
 // Rule of the effect interface: a transparent source leaves the destination exactly as it was,
 // except in Copy (which always overwrites), the two stencil modes (which clear the destination
 // alpha) and Additive Premultiply (whose source colour still adds).
-bool ActsOnTransparentSource(TransferMode mode) {
+constexpr bool ActsOnTransparentSource(TransferMode mode) {
   return mode == TransferMode::Copy || mode == TransferMode::MultiplyAlpha ||
          mode == TransferMode::MultiplyAlphaLuma || mode == TransferMode::AdditivePremul;
 }
@@ -574,6 +580,54 @@ bool ChangesPixels(PF_TransferMode mode) {
   return NamedMode(mode).has_value() && mode != PF_Xfer_RESERVED0;
 }
 
+namespace {
+
+// One mode over a span: the switch of Composite folds away for the constant mode.
+template <HeadlessPixelTraits Px, TransferMode kMode>
+void CompositeRowOf(const CompositeSetup& setup, const typename Px::Pixel* s, typename Px::Pixel* d,
+                    A_long count, A_long x0, A_long y) {
+  const double opacity = Px::kMax == 255.0 ? setup.opacity8 : setup.opacityDeep;
+  if constexpr (kMode == TransferMode::Copy) {
+    if (opacity == 1.0 && !setup.rgbOnly) {
+      std::memcpy(d, s, static_cast<std::size_t>(count) * sizeof(typename Px::Pixel));
+      return;
+    }
+    for (A_long i = 0; i < count; ++i) CopySource<Px>(setup, opacity, s[i], d[i]);
+  } else {
+    constexpr bool kActs = ActsOnTransparentSource(kMode);
+    for (A_long i = 0; i < count; ++i) {
+      // A stored alpha of zero reads as αs = 0 at any opacity; the test below still decides
+      // every other case exactly as before.
+      if (!kActs && s[i].alpha == 0) continue;
+      const Sample src = Read<Px>(s[i], opacity);
+      if (src.a == 0.0 && !kActs) continue;  // bit-exact pass-through
+      const Sample dst = Read<Px>(d[i], 1.0);
+      Store<Px>(Composite(kMode, src, dst, Px::kMax, x0 + i, y, setup.seed), setup.rgbOnly, d[i]);
+    }
+  }
+}
+
+template <HeadlessPixelTraits Px, std::size_t... kModes>
+CompositeRowFn<Px> RowOfMode(TransferMode mode, std::index_sequence<kModes...>) {
+  static constexpr CompositeRowFn<Px> kRows[] = {
+      &CompositeRowOf<Px, static_cast<TransferMode>(kModes)>...};
+  return kRows[static_cast<std::size_t>(mode)];
+}
+
+}  // namespace
+
+template <HeadlessPixelTraits Px>
+CompositeRowFn<Px> CompositeRowFor(const CompositeSetup& setup) {
+  if (!ChangesPixels(setup.mode)) return nullptr;
+  constexpr std::size_t kModes = static_cast<std::size_t>(TransferMode::Reserved0);
+  return RowOfMode<Px>(*NamedMode(setup.mode), std::make_index_sequence<kModes>{});
+}
+
+bool SkipsTransparentSource(const CompositeSetup& setup) {
+  const std::optional<TransferMode> mode = NamedMode(setup.mode);
+  return !mode || !ActsOnTransparentSource(*mode);
+}
+
 template <HeadlessPixelTraits Px>
 void CompositePixel(const CompositeSetup& setup, const typename Px::Pixel& s, typename Px::Pixel& d,
                     A_long x, A_long y) {
@@ -590,6 +644,9 @@ void CompositePixel(const CompositeSetup& setup, const typename Px::Pixel& s, ty
   Store<Px>(Composite(*mode, src, dst, Px::kMax, x, y, setup.seed), setup.rgbOnly, d);
 }
 
+template CompositeRowFn<Argb32Traits> CompositeRowFor<Argb32Traits>(const CompositeSetup&);
+template CompositeRowFn<Argb64Traits> CompositeRowFor<Argb64Traits>(const CompositeSetup&);
+template CompositeRowFn<Argb128Traits> CompositeRowFor<Argb128Traits>(const CompositeSetup&);
 template void CompositePixel<Argb32Traits>(const CompositeSetup&, const PF_Pixel8&, PF_Pixel8&,
                                            A_long, A_long);
 template void CompositePixel<Argb64Traits>(const CompositeSetup&, const PF_Pixel16&, PF_Pixel16&,

@@ -32,6 +32,21 @@ template <HeadlessPixelTraits Px>
 void CompositePixel(const CompositeSetup& setup, const typename Px::Pixel& s, typename Px::Pixel& d,
                     A_long x, A_long y);
 
+/// Composites count source pixels (straight alpha) onto the destination pixels at positions
+/// x0 … x0 + count − 1 of row y, each exactly as CompositePixel would; the mode is chosen once.
+template <HeadlessPixelTraits Px>
+using CompositeRowFn = void (*)(const CompositeSetup& setup, const typename Px::Pixel* s,
+                                typename Px::Pixel* d, A_long count, A_long x0, A_long y);
+
+/// The row composite for the request's mode; null for the values that change nothing.
+template <HeadlessPixelTraits Px>
+CompositeRowFn<Px> CompositeRowFor(const CompositeSetup& setup);
+
+/// True when a transparent source pixel leaves the destination pixel exactly as it was, so a
+/// caller can skip the parts of a row the source does not cover. Only Copy, the two stencil
+/// modes and Additive Premultiply act on a transparent source.
+bool SkipsTransparentSource(const CompositeSetup& setup);
+
 /// Dissolve's position-keyed hash of (x, y, seed), as a 32-bit value.
 std::uint32_t DissolveHash(std::uint32_t x, std::uint32_t y, std::uint32_t seed);
 
@@ -41,5 +56,9 @@ extern template void CompositePixel<Argb64Traits>(const CompositeSetup&, const P
                                                   PF_Pixel16&, A_long, A_long);
 extern template void CompositePixel<Argb128Traits>(const CompositeSetup&, const PF_PixelFloat&,
                                                    PF_PixelFloat&, A_long, A_long);
+
+extern template CompositeRowFn<Argb32Traits> CompositeRowFor<Argb32Traits>(const CompositeSetup&);
+extern template CompositeRowFn<Argb64Traits> CompositeRowFor<Argb64Traits>(const CompositeSetup&);
+extern template CompositeRowFn<Argb128Traits> CompositeRowFor<Argb128Traits>(const CompositeSetup&);
 
 }  // namespace jf::headless

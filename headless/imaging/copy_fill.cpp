@@ -69,10 +69,19 @@ template <HeadlessPixelTraits Px>
 PF_Err FillPixels(const PF_Pixel8* color, const PF_Rect* rect, PF_EffectWorld& world) {
   const Box box = Intersect(BoxOr(rect, world), WorldBox(world));
   if (box.Empty()) return PF_Err_NONE;
-  const typename Px::Pixel value = FromEightBit<Px>(color ? *color : PF_Pixel8{0, 0, 0, 0});
+  using Pixel = typename Px::Pixel;
+  const Pixel value = FromEightBit<Px>(color ? *color : PF_Pixel8{0, 0, 0, 0});
+  // Transparent black is all zero bits at every depth: rows are cleared as bytes.
+  const Pixel zero{};
+  const bool clear = std::memcmp(&value, &zero, sizeof(Pixel)) == 0;
+  const auto span = static_cast<std::size_t>(box.right - box.left);
   for (std::int64_t y = box.top; y < box.bottom; ++y) {
     auto* row = RowOf<Px>(world, static_cast<A_long>(y));
-    std::fill(row + box.left, row + box.right, value);
+    if (clear) {
+      std::memset(row + box.left, 0, span * sizeof(Pixel));
+    } else {
+      std::fill(row + box.left, row + box.right, value);
+    }
   }
   return PF_Err_NONE;
 }

@@ -167,18 +167,53 @@ PF_Err TransformPixels(bool bilinear, const PF_EffectWorld& srcWorld, const Comp
   const Sampler<Px> sampler(src, bilinear);
   const auto shift = WholePixelShift(dstToSrc);
   const auto& m = dstToSrc.m;
+  const CompositeRowFn<Px> composite = CompositeRowFor<Px>(setup);
+  const bool skipsTransparent = SkipsTransparentSource(setup);
+  const std::int64_t srcWidth = std::max<A_long>(src.width, 0);
+  const std::int64_t srcHeight = std::max<A_long>(src.height, 0);
+  const auto width = static_cast<std::size_t>(area.right - area.left);
 
-  // Rows are independent: each destination pixel reads only the source and itself.
-  ParallelFor(area.top, area.bottom, 0, [&](std::int64_t rowsBegin, std::int64_t rowsEnd, int) {
-    for (std::int64_t y = rowsBegin; y != rowsEnd; ++y) {
-      Pixel* out = RowOf<Px>(dst, static_cast<A_long>(y));
-      for (std::int64_t x = area.left; x < area.right; ++x) {
-        Pixel s;
+  // Composites count transparent source pixels from destination column x of row y.
+  auto transparentSpan = [&](std::vector<Pixel>& clear, std::int64_t x, std::int64_t count,
+                             std::int64_t y, Pixel* out) {
+    if (count <= 0 || skipsTransparent) return;
+    clear.resize(width);  // value-initialised: every channel 0
+    composite(setup, clear.data(), out + x, static_cast<A_long>(count), static_cast<A_long>(x),
+              static_cast<A_long>(y));
+  };
+
+  // Rows are independent: each destination pixel reads only the source and itself. A row's
+  // samples are all taken before any of its pixels is composited; the source is never the
+  // destination here, so that order changes nothing.
+  try {
+    ParallelFor(area.top, area.bottom, 0, [&](std::int64_t rowsBegin, std::int64_t rowsEnd, int) {
+      std::vector<Pixel> samples;
+      std::vector<Pixel> clear;
+      for (std::int64_t y = rowsBegin; y != rowsEnd; ++y) {
+        Pixel* out = RowOf<Px>(dst, static_cast<A_long>(y));
         if (shift) {
-          s = sampler.At(x + shift->first, y + shift->second);
-        } else {
+          // Whole pixels: the source row is read in place over the columns it covers.
+          const std::int64_t sy = y + shift->second;
+          std::int64_t first = area.left, last = area.left;
+          if (sy >= 0 && sy < srcHeight) {
+            first = std::clamp(-shift->first, area.left, area.right);
+            last = std::clamp(srcWidth - shift->first, first, area.right);
+          }
+          transparentSpan(clear, area.left, first - area.left, y, out);
+          if (first < last) {
+            const Pixel* in = RowOf<Px>(src, static_cast<A_long>(sy));
+            composite(setup, in + (first + shift->first), out + first,
+                      static_cast<A_long>(last - first), static_cast<A_long>(first),
+                      static_cast<A_long>(y));
+          }
+          transparentSpan(clear, last, area.right - last, y, out);
+          continue;
+        }
+        samples.resize(width);
+        for (std::int64_t x = area.left; x < area.right; ++x) {
           const double cx = static_cast<double>(x) + 0.5, cy = static_cast<double>(y) + 0.5;
           const double w = cx * m[0][2] + cy * m[1][2] + m[2][2];
+          Pixel& s = samples[static_cast<std::size_t>(x - area.left)];
           if (w == 0.0 || !std::isfinite(w)) {
             s = Pixel{};
           } else {
@@ -186,10 +221,13 @@ PF_Err TransformPixels(bool bilinear, const PF_EffectWorld& srcWorld, const Comp
                                (cx * m[0][1] + cy * m[1][1] + m[2][1]) / w);
           }
         }
-        CompositePixel<Px>(setup, s, out[x], static_cast<A_long>(x), static_cast<A_long>(y));
+        composite(setup, samples.data(), out + area.left, static_cast<A_long>(width),
+                  static_cast<A_long>(area.left), static_cast<A_long>(y));
       }
-    }
-  });
+    });
+  } catch (const std::bad_alloc&) {
+    return PF_Err_OUT_OF_MEMORY;  // a row's scratch could not be had
+  }
   return PF_Err_NONE;
 }
 

@@ -1,7 +1,11 @@
 // The fast blur: no radius changes nothing, constants stay constant, transparency does not
 // darken colour, the spread matches the box widths, and threads do not matter.
 #include <cmath>
+#include <algorithm>
+#include <cstdint>
 #include <limits>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include "headless/thread_pool.h"
@@ -103,6 +107,93 @@ TYPED_TEST(FastBlur, ResultDoesNotDependOnTheThreadCount) {
   MakeThreadPool(2)->Execute(
       [&] { EXPECT_EQ(FastBlurImpl(Px::kFormat, 4.5, two.World()), PF_Err_NONE); });
   EXPECT_TRUE(SameBytes(one.Pixels(), two.Pixels()));
+}
+
+// The blur as three box passes along each row and then each column, one line and one channel at
+// a time, written out plainly: the box radii of Kovesi's widths, prefix sums in double, edge
+// samples repeated, colour premultiplied, the passes between directions kept in float.
+template <typename Px>
+void ReferenceBlur(double sigma, TestWorld<Px>& world) {
+  const double ideal = std::sqrt(12.0 * sigma * sigma / 3 + 1.0);
+  auto lower = static_cast<std::int64_t>(std::floor(ideal));
+  if (lower % 2 == 0) --lower;
+  const double l = static_cast<double>(lower);
+  const auto m = std::llround((12.0 * sigma * sigma - 3 * l * l - 12.0 * l - 9) / (-4.0 * l - 4.0));
+  std::vector<std::int64_t> radii;
+  for (int i = 0; i < 3; ++i) radii.push_back(((i < m ? lower : lower + 2) - 1) / 2);
+
+  auto pass = [](std::vector<double>& v, std::int64_t r) {
+    if (r == 0) return;
+    const auto n = static_cast<std::int64_t>(v.size());
+    std::vector<double> sum(v.size() + 1, 0.0);
+    for (std::int64_t i = 0; i < n; ++i) sum[i + 1] = sum[i] + v[i];
+    const double first = v.front(), last = v.back(), width = static_cast<double>(2 * r + 1);
+    for (std::int64_t i = 0; i < n; ++i) {
+      const std::int64_t lo = std::max<std::int64_t>(i - r, 0), hi = std::min(i + r, n - 1);
+      const double edges = (first == 0.0 ? 0.0 : static_cast<double>(lo - (i - r)) * first) +
+                           (last == 0.0 ? 0.0 : static_cast<double>(i + r - hi) * last);
+      v[i] = (sum[hi + 1] - sum[lo] + edges) / width;
+    }
+  };
+  const A_long w = world.World().width, h = world.World().height;
+  std::vector<float> scratch(static_cast<std::size_t>(w) * h * 4);
+  for (A_long y = 0; y < h; ++y) {
+    for (int c = 0; c < 4; ++c) {
+      std::vector<double> v(w);
+      for (A_long x = 0; x < w; ++x) {
+        const auto& p = world.At(x, y);
+        const double a = ToUnit<Px>(p.alpha);
+        const typename Px::Channel ch[4] = {p.alpha, p.red, p.green, p.blue};
+        double colour = ToUnit<Px>(ch[c]);
+        if constexpr (Px::kIsFloat) colour = std::isfinite(ch[c]) ? ch[c] : 0.0;
+        v[x] = c == 0 ? a : a * colour;
+      }
+      for (std::int64_t r : radii) pass(v, r);
+      for (A_long x = 0; x < w; ++x) scratch[(static_cast<std::size_t>(y) * w + x) * 4 + c] = v[x];
+    }
+  }
+  for (A_long x = 0; x < w; ++x) {
+    double out[4][512];
+    for (int c = 0; c < 4; ++c) {
+      std::vector<double> v(h);
+      for (A_long y = 0; y < h; ++y) v[y] = scratch[(static_cast<std::size_t>(y) * w + x) * 4 + c];
+      for (std::int64_t r : radii) pass(v, r);
+      std::copy(v.begin(), v.end(), out[c]);
+    }
+    for (A_long y = 0; y < h; ++y) {
+      const double a = out[0][y];
+      if (!(a > 0.0)) continue;
+      auto colour = [&](double v) -> typename Px::Channel {
+        if constexpr (Px::kIsFloat) return static_cast<float>(v / a);
+        return FromUnit<Px>(v / a);
+      };
+      world.At(x, y) = {FromUnit<Px>(a), colour(out[1][y]), colour(out[2][y]), colour(out[3][y])};
+    }
+  }
+}
+
+// Odd sizes (columns left over past whole groups), radii from one pixel to wider than the frame
+// (windows past both edges at once), transparent and over-bright pixels and, at float, negative
+// colour: the same bytes as the plain blur.
+TYPED_TEST(FastBlur, SameBytesAsThePlainBlurOfEveryLineAndChannel) {
+  using Px = TypeParam;
+  for (const double sigma : {0.8, 2.5, 7.0, 40.0}) {
+    for (const auto& [w, h] : {std::pair{37, 23}, std::pair{8, 41}, std::pair{1, 5}}) {
+      TestWorld<Px> fast(w, h), plain(w, h);
+      for (TestWorld<Px>* t : {&fast, &plain}) {
+        t->Pattern(5);
+        for (A_long x = 0; x < w; x += 3) t->At(x, h / 2).alpha = 0;
+        if constexpr (Px::kIsFloat) {
+          t->At(0, 0).red = -0.75f;
+          t->At(w - 1, h - 1).green = 3.5f;
+          t->At(w / 2, 1).blue = -2.0f;
+        }
+      }
+      ASSERT_EQ(FastBlurImpl(Px::kFormat, sigma, fast.World()), PF_Err_NONE);
+      ReferenceBlur(sigma, plain);
+      EXPECT_TRUE(SameBytes(plain.Pixels(), fast.Pixels())) << sigma << ", " << w << " x " << h;
+    }
+  }
 }
 
 }  // namespace

@@ -2,10 +2,12 @@
 // bilinear edges, bad requests, in-place sources and thread-count independence.
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 #include <gtest/gtest.h>
 #include "headless/thread_pool.h"
 
+#include "headless/imaging/composite.h"
 #include "tests/imaging/test_worlds.h"
 
 namespace jf::headless::testing {
@@ -58,6 +60,40 @@ TYPED_TEST(TransformGeometry, IdentityAndWholePixelShiftsAreExact) {
       ASSERT_EQ(Transform(src, over, FullOpacity(PF_Xfer_IN_FRONT), r.matrix, quality, r.srcToDst),
                 PF_Err_NONE);
       for (A_long x = 0; x < r.dx; ++x) EXPECT_TRUE(PixelEq(before.At(x, 1), over.At(x, 1)));
+    }
+  }
+}
+
+// Every mode through a whole-pixel shift, at full and partial opacity, with and without
+// rgb_only, over a clipped destination rectangle: each destination pixel is what the per-pixel
+// composite makes of the shifted source pixel there, or of a transparent one past its edges.
+TYPED_TEST(TransformGeometry, ShiftsCompositeEveryModeAsThePixelCompositeDoes) {
+  using Px = TypeParam;
+  using Pixel = typename Px::Pixel;
+  constexpr A_long kW = 9, kH = 5;
+  const PF_Rect rect{1, 0, 8, 5};
+  for (PF_TransferMode mode = PF_Xfer_COPY; mode <= PF_Xfer_RESERVED0 + 1; ++mode) {
+    for (const auto& [dx, dy] : {std::pair{0, 0}, std::pair{3, -2}, std::pair{-4, 1}}) {
+      for (const PF_CompositeMode request :
+           {FullOpacity(mode, 7), PF_CompositeMode{mode, 7, 128, true, 0x4000}}) {
+        TestWorld<Px> src(kW, kH), dst(kW, kH), expected(kW, kH);
+        src.Pattern(2);
+        for (A_long x = 0; x < kW; ++x) src.At(x, 1).alpha = 0;  // a transparent row of colour
+        dst.Pattern(6);
+        expected.Pattern(6);
+        const CompositeSetup setup = MakeCompositeSetup(request);
+        for (A_long y = 0; y < kH && ChangesPixels(mode); ++y) {
+          for (A_long x = rect.left; x < rect.right; ++x) {
+            const A_long sx = x - dx, sy = y - dy;
+            const bool inside = sx >= 0 && sy >= 0 && sx < kW && sy < kH;
+            CompositePixel<Px>(setup, inside ? src.At(sx, sy) : Pixel{}, expected.At(x, y), x, y);
+          }
+        }
+        ASSERT_EQ(Transform(src, dst, request, Translation(dx, dy), PF_Quality_HI, true, &rect),
+                  PF_Err_NONE);
+        EXPECT_TRUE(SameBytes(expected.Pixels(), dst.Pixels()))
+            << "mode " << mode << ", shift " << dx << ", " << dy << ", opacity " << request.opacity;
+      }
     }
   }
 }

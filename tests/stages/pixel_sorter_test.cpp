@@ -78,16 +78,16 @@ TEST(MeasurePixel, UnitValuesAtEveryDepthAndZeroForUnnamedItems) {
 
 TEST(ActivationPixel, EncodesByTruncationAndKeepsTheSourceAlpha) {
   // Sum of (255, 255, 254) is 764 / 765, × 255 = 254.67: 254 (rounding would give 255).
-  ActivationJob job{2, 5, 9};
+  auto kernel8 = MakeActivationKernel<PF_Pixel8>(ActivationJob{2, 5, 9});
   PF_Pixel8 in{128, 255, 255, 254}, out{};
-  ASSERT_EQ(ActivationPixel<PF_Pixel8>(&job, 0, 0, &in, &out), PF_Err_NONE);
+  ASSERT_EQ(ActivationPixel<PF_Pixel8>(&kernel8, 0, 0, &in, &out), PF_Err_NONE);
   EXPECT_EQ(out.alpha, 128);
   EXPECT_EQ(out.red, 254);
   EXPECT_EQ(out.green, 255);
   EXPECT_EQ(out.blue, 0);
-  job = ActivationJob{4, 6, 8};
+  auto kernel16 = MakeActivationKernel<PF_Pixel16>(ActivationJob{4, 6, 8});
   PF_Pixel16 in16{32768, 32768, 16384, 0}, out16{};
-  ActivationPixel<PF_Pixel16>(&job, 0, 0, &in16, &out16);
+  ActivationPixel<PF_Pixel16>(&kernel16, 0, 0, &in16, &out16);
   EXPECT_EQ(out16.red, 32768);
   EXPECT_EQ(out16.green, 16384);
   EXPECT_EQ(out16.blue, 32768);
