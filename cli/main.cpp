@@ -175,6 +175,11 @@ int main(int argc, char** argv) {
                    "tile's size; several make a tile for every combination, at most 64")
       ->allow_extra_args(false);
   AddLookOptions(*sheetCommand, sheet.look);
+  sheetCommand
+      ->add_option("--time", sheet.time.seconds,
+                   "With --vary, show the look at this time in seconds")
+      ->excludes(sheetCommand->add_option("--frame", sheet.time.frame,
+                                          "With --vary, show the look at this frame (at --fps)"));
   AddSessionOptions(*sheetCommand, sheet.session);
 
   jf::cli::SessionOptions paramsSession;

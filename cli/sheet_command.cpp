@@ -403,7 +403,10 @@ void RunVarySheet(const SheetOptions& options) {
 
   const std::optional<FrameTime> recordedTime =
       look.preset ? PresetTime(*look.preset) : std::nullopt;
-  const FrameTime time = recordedTime ? *recordedTime : TimeOfFrame(0, look.rate);
+  const FrameTime time = options.time.frame     ? TimeOfFrame(*options.time.frame, look.rate)
+                         : options.time.seconds ? TimeOfSeconds(*options.time.seconds, look.rate)
+                         : recordedTime         ? *recordedTime
+                                                : TimeOfFrame(0, look.rate);
   headless::RenderSettings settings;
   settings.downsampleX = settings.downsampleY = {1, static_cast<A_u_long>(columns)};
   ApplyTime(time, settings);
@@ -447,7 +450,8 @@ void RunSheet(const SheetOptions& options) {
   CheckOutputFormat(options.output, 8);
   const LookOptions& look = options.look;
   if (options.varies.empty() &&
-      (!look.preset.empty() || !look.presetFrom.empty() || !look.settings.empty())) {
+      (!look.preset.empty() || !look.presetFrom.empty() || !look.settings.empty() ||
+       options.time.frame || options.time.seconds)) {
     throw CliError("a sheet shows a look across values: give --vary KEY=A..B with it", 2);
   }
   // Checked now, so a render is not wasted on a folder that cannot hold the tiles.

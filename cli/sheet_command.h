@@ -35,6 +35,7 @@ struct SheetOptions {
   /// the input's size as `render --downsample` renders an input already reduced to it.
   std::vector<std::string> varies;
   LookOptions look;  // the look the varies start from
+  TimeOptions time;  // the moment the varies are shown at, as render takes it
   SessionOptions session;
 };
 

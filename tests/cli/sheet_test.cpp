@@ -16,14 +16,18 @@ class Sheet : public CliTest {
     WriteImage(Path("in.png"), MakeSample(8, 96, 54));
     WriteText(Path("look.json"), R"({"parameters": {
       "Basic Blocks/Enable Basic Blocks": true, "Basic Blocks/Number Of Blocks": 12,
-      "Basic Blocks/Maximum Horizontal Offset": 40, "Noise/Enable Noise": false}})");
+      "Basic Blocks/Maximum Horizontal Offset": {"keyframes": [
+        {"frame": 0, "value": 0}, {"frame": 20, "value": 80}]},
+      "Basic Blocks/Block Size/Width Random Seed": {"schedule": {"seed": 7, "every": 3}},
+      "Noise/Enable Noise": false}})");
   }
 };
 
 constexpr const char* kSeed = "Basic Blocks/Position Random Seed";
 
 TEST_F(Sheet, EachTileIsTheRenderOfItsValuesAtTheSizeShown) {
-  const std::string vary = std::string(" --vary \"") + kSeed + "=1..4\"";
+  // An animated look, shown at a moment of it.
+  const std::string vary = std::string(" --frame 10 --vary \"") + kSeed + "=1..4\"";
   const Result r = RunCli("sheet " + Path("in.png") + " " + Path("sheet.png") + " --preset " +
                           Path("look.json") + vary + " --tiles " + Path("new/tiles"));
   ASSERT_EQ(r.status, 0) << r.err;
@@ -41,8 +45,8 @@ TEST_F(Sheet, EachTileIsTheRenderOfItsValuesAtTheSizeShown) {
     tiles.push_back(pixels);
     const Result render =
         RunCli("render " + Path("new/tiles/input.png") + " " + Path("render.png") +
-               " --downsample 1/2 --preset " + Path("look.json") + " --set \"" + kSeed + "=" +
-               std::to_string(seed) + "\"");
+               " --frame 10 --downsample 1/2 --preset " + Path("look.json") + " --set \"" + kSeed +
+               "=" + std::to_string(seed) + "\"");
     ASSERT_EQ(render.status, 0) << render.err;
     EXPECT_EQ(ReadImage(Path("render.png"), 8).data, pixels) << "seed " << seed;
   }
@@ -84,6 +88,7 @@ TEST_F(Sheet, RefusesWhatItCannotShowWithOneLineAndNoFile) {
       {seed + "=1..8\" --vary \"Basic Blocks/Number Of Blocks=1..9\"", "more than 64 tiles"},
       {seed + "=1..2\"" + seed + "=3..4\"", "is varied already"},
       {" --preset " + Path("look.json"), "give --vary KEY=A..B with it"},
+      {" --frame 3", "give --vary KEY=A..B with it"},
       {seed + "=1..2\" --tiles " + Path("look.json"), "is not a folder"},
   };
   for (const auto& [args, message] : cases) {
