@@ -161,6 +161,10 @@ int main(int argc, char** argv) {
   sheetCommand->add_option("files", sheetFiles, "INPUT OUTPUT (with --sample, OUTPUT alone)")
       ->expected(1, 2);
   sheetCommand->add_flag("--sample", sheet.sample, "Use the built-in test picture");
+  sheetCommand
+      ->add_option("--depth", sheet.depth,
+                   "Bits per channel the tiles render at: 8, 16 or 32 (default: the input's)")
+      ->check(CLI::IsMember({8, 16, 32}));
   sheetCommand->add_option("--tiles", sheet.tilesFolder,
                            "Also write each tile as its own PNG into this folder");
   sheetCommand

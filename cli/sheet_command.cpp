@@ -1,6 +1,8 @@
 // See sheet_command.h.
 #include "cli/sheet_command.h"
 
+#include <OpenImageIO/imageio.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cctype>
@@ -11,6 +13,7 @@
 #include <filesystem>
 #include <memory>
 #include <thread>
+#include <type_traits>
 
 #include "cli/bitmap_font.h"
 #include "cli/image_io.h"
@@ -87,6 +90,26 @@ void Place(HostImage& sheet, const HostImage& tile, int left, int top) {
   }
 }
 
+// The tile as the 8-bit sheet shows it: white 32768 or 1.0 to 255, rounded, out-of-range clipped.
+HostImage ToEightBits(const HostImage& image) {
+  if (image.depth == 8) return image;
+  HostImage out;
+  out.width = image.width;
+  out.height = image.height;
+  out.data.resize(out.RowBytes() * out.height);
+  const std::size_t channels = out.data.size();
+  for (std::size_t i = 0; i < channels; ++i) {
+    double unit = 0;
+    if (image.depth == 16) {
+      unit = reinterpret_cast<const std::uint16_t*>(image.data.data())[i] / 32768.0;
+    } else {
+      unit = reinterpret_cast<const float*>(image.data.data())[i];
+    }
+    out.data[i] = static_cast<std::uint8_t>(std::clamp(unit, 0.0, 1.0) * 255 + 0.5);
+  }
+  return out;
+}
+
 // The label's lines, one per "\n"-separated part.
 std::vector<std::string> LabelLines(const std::string& label) {
   std::vector<std::string> lines;
@@ -137,7 +160,7 @@ HostImage Compose(const std::vector<SheetTile>& tiles, const std::vector<HostIma
       DrawText(sheet, left, top + margin + static_cast<int>(l) * lineHeight, label[l], scale, 230,
                230, 230);
     }
-    Place(sheet, images[i], left, top + labelHeight);
+    Place(sheet, ToEightBits(images[i]), left, top + labelHeight);
   }
   return sheet;
 }
@@ -200,6 +223,11 @@ std::vector<std::unique_ptr<Session>> Workers(const SessionOptions& options, std
   return sessions;
 }
 
+// The file a tile is written to: PNG where it holds the depth, else OpenEXR.
+std::string TileFile(const std::string& folder, const std::string& slug, int depth) {
+  return (fs::path(folder) / (slug + (depth == 32 ? ".exr" : ".png"))).string();
+}
+
 [[noreturn]] void NotAFolder(const std::string& folder, const std::string& why) {
   throw CliError("--tiles '" + folder + "' " + why, 2);
 }
@@ -211,7 +239,7 @@ void WriteTiles(const std::string& folder, const std::vector<SheetTile>& tiles,
   fs::create_directories(folder, ec);
   if (!fs::is_directory(folder)) NotAFolder(folder, "cannot be made: " + ec.message());
   for (std::size_t i = 0; i < tiles.size(); ++i) {
-    WriteImage((fs::path(folder) / (tiles[i].slug + ".png")).string(), images[i]);
+    WriteImage(TileFile(folder, tiles[i].slug, images[i].depth), images[i]);
   }
 }
 
@@ -314,39 +342,70 @@ std::vector<SheetTile> VaryTiles(const std::vector<Vary>& varies, int tileWidth)
 
 // The layer as a host hands it over at 1/factor: each pixel the mean of a factor × factor box,
 // its colour weighted by alpha so that transparent pixels lend it none.
+template <typename T>
+void ReduceInto(const HostImage& image, int factor, HostImage& out) {
+  constexpr bool kFloat = std::is_floating_point_v<T>;
+  using Sum = std::conditional_t<kFloat, double, std::uint64_t>;
+  const T* in = reinterpret_cast<const T*>(image.data.data());
+  T* o = reinterpret_cast<T*>(out.data.data());
+  const Sum area = static_cast<Sum>(factor) * factor;
+  // The integer means round half up; a float mean is exact enough as it is.
+  auto mean = [](Sum sum, Sum count) {
+    return static_cast<T>(kFloat ? sum / count : (sum + count / 2) / count);
+  };
+  for (int y = 0; y < out.height; ++y) {
+    for (int x = 0; x < out.width; ++x, o += 4) {
+      Sum alpha = 0;
+      Sum weighted[4] = {};
+      Sum plain[4] = {};
+      for (int dy = 0; dy < factor; ++dy) {
+        const T* p = in + (static_cast<std::size_t>(y * factor + dy) * image.width +
+                           static_cast<std::size_t>(x) * factor) *
+                              4;
+        for (int dx = 0; dx < factor; ++dx, p += 4) {
+          alpha += static_cast<Sum>(p[0]);
+          for (int c = 1; c < 4; ++c) {
+            weighted[c] += static_cast<Sum>(p[0]) * static_cast<Sum>(p[c]);
+            plain[c] += static_cast<Sum>(p[c]);
+          }
+        }
+      }
+      o[0] = mean(alpha, area);
+      for (int c = 1; c < 4; ++c)
+        o[c] = alpha > 0 ? mean(weighted[c], alpha) : mean(plain[c], area);
+    }
+  }
+}
+
 HostImage Reduce(const HostImage& image, int factor) {
   HostImage out;
   out.width = image.width / factor;
   out.height = image.height / factor;
-  out.depth = 8;
+  out.depth = image.depth;
   out.data.resize(out.RowBytes() * out.height);
-  const unsigned area = static_cast<unsigned>(factor * factor);
-  for (int y = 0; y < out.height; ++y) {
-    for (int x = 0; x < out.width; ++x) {
-      unsigned alpha = 0;
-      unsigned weighted[4] = {};
-      unsigned plain[4] = {};
-      for (int dy = 0; dy < factor; ++dy) {
-        const std::uint8_t* p =
-            &image.data[static_cast<std::size_t>(y * factor + dy) * image.RowBytes() +
-                        static_cast<std::size_t>(x * factor) * 4];
-        for (int dx = 0; dx < factor; ++dx, p += 4) {
-          alpha += p[0];
-          for (int c = 1; c < 4; ++c) {
-            weighted[c] += p[0] * p[c];
-            plain[c] += p[c];
-          }
-        }
-      }
-      std::uint8_t* o = &out.data[static_cast<std::size_t>(y) * out.RowBytes() + x * 4];
-      o[0] = static_cast<std::uint8_t>((alpha + area / 2) / area);
-      for (int c = 1; c < 4; ++c) {
-        o[c] = static_cast<std::uint8_t>(alpha > 0 ? (weighted[c] + alpha / 2) / alpha
-                                                   : (plain[c] + area / 2) / area);
-      }
-    }
-  }
+  if (image.depth == 8) ReduceInto<std::uint8_t>(image, factor, out);
+  if (image.depth == 16) ReduceInto<std::uint16_t>(image, factor, out);
+  if (image.depth == 32) ReduceInto<float>(image, factor, out);
   return out;
+}
+
+// The depth a file's channels call for: 8 for 8-bit files, 16 for 16-bit, 32 for half, float
+// and anything wider. A file that cannot be opened is left to the read to report.
+int FileDepth(const std::string& path) {
+  auto in = OIIO::ImageInput::open(path);
+  if (!in) return 8;
+  const auto& format = in->spec().format;
+  return format.size() == 1 ? 8
+         : format.basetype == OIIO::TypeDesc::UINT16 || format.basetype == OIIO::TypeDesc::INT16
+             ? 16
+             : 32;
+}
+
+// The input at the depth it calls for, or --depth.
+HostImage ReadInput(const SheetOptions& options, int sampleWidth, int sampleHeight) {
+  if (options.sample)
+    return MakeSample(options.depth != 0 ? options.depth : 8, sampleWidth, sampleHeight);
+  return ReadImage(options.input, options.depth != 0 ? options.depth : FileDepth(options.input));
 }
 
 // The input as messages name it.
@@ -356,8 +415,7 @@ std::string InputName(const SheetOptions& options) {
 
 // The input, each stage alone and the whole chain, at the input's size.
 void RunStageSheet(const SheetOptions& options) {
-  const HostImage input =
-      options.sample ? MakeSample(8, kSampleWidth, kSampleHeight) : ReadImage(options.input, 8);
+  const HostImage input = ReadInput(options, kSampleWidth, kSampleHeight);
   const auto tiles = SheetTiles();
   const auto sessions = Workers(options.session, tiles.size());
   const auto images = RenderTiles(tiles, input, headless::RenderSettings{}, sessions);
@@ -371,7 +429,7 @@ void RunStageSheet(const SheetOptions& options) {
 // The look at every combination of the varies, each tile at 1/columns of the input's size.
 void RunVarySheet(const SheetOptions& options) {
   Look look = LoadLook(options.look);
-  const HostImage input = options.sample ? MakeSample(8) : ReadImage(options.input, 8);
+  const HostImage input = ReadInput(options, 640, 360);
   auto probe = std::make_unique<Session>(OneThread(options.session));
   const auto paths = GroupPaths(probe->Params());
   std::vector<Vary> varies;
@@ -422,7 +480,7 @@ void RunVarySheet(const SheetOptions& options) {
   if (!options.tilesFolder.empty()) {
     WriteTiles(options.tilesFolder, tiles, images);
     // The reduced input, so `render --downsample 1/COLUMNS` can make any tile again.
-    WriteImage((fs::path(options.tilesFolder) / "input.png").string(), reduced);
+    WriteImage(TileFile(options.tilesFolder, "input", reduced.depth), reduced);
   }
   WriteImage(options.output, sheet, {{"Software", std::string("jitterforge ") + JF_VERSION}});
 }

@@ -28,7 +28,8 @@ struct SheetOptions {
   std::string input;  // empty with sample
   std::string output;
   bool sample = false;
-  std::string tilesFolder;  // also write each tile, unlabelled, as SLUG.png here
+  int depth = 0;            // 0: as the input's channels call for (the sample: 8)
+  std::string tilesFolder;  // also write each tile, unlabelled, as SLUG.png (.exr at 32) here
   int columns = 0;          // 0: 3, or about square for a sheet of varies
   /// "KEY=A..B" or "KEY=A..B:STEP": a parameter as --set names it and the values it takes. With
   /// any, the sheet shows the look at every combination, each tile rendered at 1/columns of
@@ -39,7 +40,7 @@ struct SheetOptions {
   SessionOptions session;
 };
 
-/// Renders the sheet (8 bits per channel); throws CliError.
+/// Renders the tiles at the input's depth and the sheet of them at 8 bits; throws CliError.
 void RunSheet(const SheetOptions& options);
 
 }  // namespace jf::cli

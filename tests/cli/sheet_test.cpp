@@ -1,6 +1,8 @@
 // The seed browser: a look across values, each tile as `render` makes it at the size shown.
 #include <gtest/gtest.h>
 
+#include <OpenImageIO/imageio.h>
+
 #include <algorithm>
 
 #include "cli/image_io.h"
@@ -56,6 +58,29 @@ TEST_F(Sheet, EachTileIsTheRenderOfItsValuesAtTheSizeShown) {
                             Path("look.json") + vary + " --threads 1");
   ASSERT_EQ(one.status, 0) << one.err;
   EXPECT_EQ(ReadImage(Path("one.png"), 8).data, sheet.data);
+}
+
+// Tiles render at the depth the input calls for, as render does with that --depth.
+TEST_F(Sheet, TilesKeepTheInputsDepth) {
+  for (const auto& [depth, extension] : {std::pair{16, ".png"}, std::pair{32, ".exr"}}) {
+    const std::string input = Path("deep") + extension;
+    WriteImage(input, MakeSample(depth, 96, 54));
+    const std::string tiles = Path("tiles" + std::to_string(depth));
+    const Result r = RunCli("sheet " + input + " " + Path("sheet.png") + " --preset " +
+                            Path("look.json") + " --vary \"" + kSeed + "=1..2\" --tiles " + tiles);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string tile = tiles + "/position_random_seed_2" + extension;
+    auto in = OIIO::ImageInput::open(tile);
+    ASSERT_TRUE(in) << tile;
+    EXPECT_EQ(in->spec().format.size() * 8, depth == 16 ? 16u : 32u);
+    const std::string rendered = Path("render") + extension;
+    const Result render =
+        RunCli("render " + tiles + "/input" + extension + " " + rendered + " --depth " +
+               std::to_string(depth) + " --downsample 1/2 --preset " + Path("look.json") +
+               " --set \"" + kSeed + "=2\"");
+    ASSERT_EQ(render.status, 0) << render.err;
+    EXPECT_EQ(ReadImage(rendered, depth).data, ReadImage(tile, depth).data) << depth;
+  }
 }
 
 TEST_F(Sheet, SeveralVariesMakeTheirProductUnderOneLabelLineEach) {
