@@ -165,8 +165,9 @@ int main(int argc, char** argv) {
       ->add_option("--depth", sheet.depth,
                    "Bits per channel the tiles render at: 8, 16 or 32 (default: the input's)")
       ->check(CLI::IsMember({8, 16, 32}));
-  sheetCommand->add_option("--tiles", sheet.tilesFolder,
-                           "Also write each tile as its own PNG into this folder");
+  sheetCommand->add_option(
+      "--tiles", sheet.tilesFolder,
+      "Also write each tile as its own file into this folder (made when missing)");
   sheetCommand
       ->add_option("--columns", sheet.columns,
                    "Tiles per row (default 3; with --vary about square, each tile 1/COLUMNS of "
