@@ -232,7 +232,7 @@ std::string TileFile(const std::string& folder, const std::string& slug, int dep
   throw CliError("--tiles '" + folder + "' " + why, 2);
 }
 
-// Writes each tile as SLUG.png into folder, making the folder (and its parents) first.
+// Writes each tile into folder as TileFile names it, making the folder (and its parents) first.
 void WriteTiles(const std::string& folder, const std::vector<SheetTile>& tiles,
                 const std::vector<HostImage>& images) {
   std::error_code ec;
@@ -303,7 +303,8 @@ Vary ParseVary(const std::string& text, const headless::ParamStore& store,
   return vary;
 }
 
-// A file name part: lower case letters and digits, anything else one underscore.
+// A file name part: lower case letters, digits, points and minus signs (so values keep theirs),
+// anything else one underscore.
 std::string Slug(const std::string& text) {
   std::string slug;
   for (const char c : text) {
@@ -401,8 +402,9 @@ int FileDepth(const std::string& path) {
              : 32;
 }
 
-// The input at the depth it calls for, or --depth.
-HostImage ReadInput(const SheetOptions& options, int sampleWidth, int sampleHeight) {
+// The input at the depth it calls for, or --depth; the sample at render --sample's size unless
+// given another.
+HostImage ReadInput(const SheetOptions& options, int sampleWidth = 640, int sampleHeight = 360) {
   if (options.sample)
     return MakeSample(options.depth != 0 ? options.depth : 8, sampleWidth, sampleHeight);
   return ReadImage(options.input, options.depth != 0 ? options.depth : FileDepth(options.input));
@@ -429,7 +431,7 @@ void RunStageSheet(const SheetOptions& options) {
 // The look at every combination of the varies, each tile at 1/columns of the input's size.
 void RunVarySheet(const SheetOptions& options) {
   Look look = LoadLook(options.look);
-  const HostImage input = ReadInput(options, 640, 360);
+  const HostImage input = ReadInput(options);
   auto probe = std::make_unique<Session>(OneThread(options.session));
   const auto paths = GroupPaths(probe->Params());
   std::vector<Vary> varies;
