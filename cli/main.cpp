@@ -246,14 +246,36 @@ int main(int argc, char** argv) {
   jf::cli::SheetOptions sheet;
   std::vector<std::string> sheetFiles;
   CLI::App* sheetCommand = app.add_subcommand(
-      "sheet", "One labelled image: the input, each stage alone, and the whole chain");
+      "sheet",
+      "One labelled image: the input, each stage alone, and the whole chain; or, with --vary, "
+      "a look across seeds or values");
   sheetCommand->add_option("files", sheetFiles, "INPUT OUTPUT (with --sample, OUTPUT alone)")
       ->expected(1, 2);
   sheetCommand->add_flag("--sample", sheet.sample, "Use the built-in test picture");
-  sheetCommand->add_option("--tiles", sheet.tilesFolder,
-                           "Also write each tile as its own PNG into this folder");
-  sheetCommand->add_option("--columns", sheet.columns, "Tiles per row (default 3)")
+  sheetCommand
+      ->add_option("--depth", sheet.depth,
+                   "Bits per channel the tiles render at: 8, 16 or 32 (default: the input's)")
+      ->check(CLI::IsMember({8, 16, 32}));
+  sheetCommand->add_option(
+      "--tiles", sheet.tilesFolder,
+      "Also write each tile as its own file into this folder (made when missing)");
+  sheetCommand
+      ->add_option("--columns", sheet.columns,
+                   "Tiles per row (default 3; with --vary about square, each tile 1/COLUMNS of "
+                   "the input's size)")
       ->check(CLI::Range(1, 9));
+  sheetCommand
+      ->add_option("--vary", sheet.varies,
+                   "KEY=A..B[:STEP]: a tile for each value of a parameter (KEY as --set takes "
+                   "it), rendered as `render --downsample` renders the input reduced to the "
+                   "tile's size; several make a tile for every combination, at most 64")
+      ->allow_extra_args(false);
+  AddLookOptions(*sheetCommand, sheet.look);
+  sheetCommand
+      ->add_option("--time", sheet.time.seconds,
+                   "With --vary, show the look at this time in seconds")
+      ->excludes(sheetCommand->add_option("--frame", sheet.time.frame,
+                                          "With --vary, show the look at this frame (at --fps)"));
   AddSessionOptions(*sheetCommand, sheet.session);
 
   ParamsOptions params;
