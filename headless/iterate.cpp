@@ -29,8 +29,7 @@ PF_Err IterateOver(const char* op, PF_PixelFormat format, PF_InData* in, PF_Effe
                    const PF_Rect* area, const PF_Point* origin, void* refcon, Fn fn,
                    PF_EffectWorld* dst) {
   Host* host = HostOf(in);
-  if (host == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
-  if (PF_Err err = host->GetGate().Pass(op); err != PF_Err_NONE) return err;
+  if (PF_Err err = Enter(host, op); err != PF_Err_NONE) return err;
   if (fn == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
   PF_PixelFormat dstFormat = 0, srcFormat = 0;
   if (CheckWorld(dst, &dstFormat) != PF_Err_NONE || dstFormat != format) {
@@ -137,8 +136,7 @@ PF_Err IterateOriginFloat(PF_InData* in_data, A_long, A_long, PF_EffectWorld* sr
 
 PF_Err IterateGeneric(A_long iterations, void* refcon, GenericIterateFunc fn) {
   Host* host = Host::Current();
-  if (host == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
-  if (PF_Err err = host->GetGate().Pass("iterate_generic"); err != PF_Err_NONE) return err;
+  if (PF_Err err = Enter(host, "iterate_generic"); err != PF_Err_NONE) return err;
   if (fn == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
   const A_long count =
       iterations == PF_Iterations_ONCE_PER_PROCESSOR ? host->ThreadCount() : iterations;
