@@ -27,6 +27,10 @@ struct HostImage {
 /// 0..32768 scale as round(v × 32768 / 65535). Throws CliError (status 2) naming the file.
 HostImage ReadImage(const std::string& path, int depth);
 
+/// The depth an image file calls for: 8 for 8-bit channels (and files that cannot be opened,
+/// which the read then reports), 16 for 16-bit integers, 32 for half and float.
+int ImageFileDepth(const std::string& path);
+
 /// Writes the image in the format its extension names: 8-bit, 16-bit or 32-bit float channels
 /// by depth, straight alpha. 16-bit values map back as round(min(v, 32768) × 65535 / 32768).
 /// The file is written beside the target under a temporary name and renamed into place, so an

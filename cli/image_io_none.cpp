@@ -17,6 +17,10 @@ HostImage ReadImage(const std::string&, int) {
   NoImageIo();
 }
 
+int ImageFileDepth(const std::string&) {
+  NoImageIo();
+}
+
 void WriteImage(const std::string&, const HostImage&, const std::map<std::string, std::string>&) {
   NoImageIo();
 }

@@ -50,4 +50,14 @@ std::string OutputFormatName(const std::string& path) {
   return out ? std::string(out->format_name()) : std::string();
 }
 
+int ImageFileDepth(const std::string& path) {
+  auto in = OIIO::ImageInput::open(path);
+  if (!in) return 8;
+  const auto& format = in->spec().format;
+  return format.size() == 1 ? 8
+         : format.basetype == OIIO::TypeDesc::UINT16 || format.basetype == OIIO::TypeDesc::INT16
+             ? 16
+             : 32;
+}
+
 }  // namespace jf::cli

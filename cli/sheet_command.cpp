@@ -1,8 +1,6 @@
 // See sheet_command.h.
 #include "cli/sheet_command.h"
 
-#include <OpenImageIO/imageio.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cctype>
@@ -392,22 +390,13 @@ HostImage Reduce(const HostImage& image, int factor) {
 
 // The depth a file's channels call for: 8 for 8-bit files, 16 for 16-bit, 32 for half, float
 // and anything wider. A file that cannot be opened is left to the read to report.
-int FileDepth(const std::string& path) {
-  auto in = OIIO::ImageInput::open(path);
-  if (!in) return 8;
-  const auto& format = in->spec().format;
-  return format.size() == 1 ? 8
-         : format.basetype == OIIO::TypeDesc::UINT16 || format.basetype == OIIO::TypeDesc::INT16
-             ? 16
-             : 32;
-}
-
 // The input at the depth it calls for, or --depth; the sample at render --sample's size unless
 // given another.
 HostImage ReadInput(const SheetOptions& options, int sampleWidth = 640, int sampleHeight = 360) {
   if (options.sample)
     return MakeSample(options.depth != 0 ? options.depth : 8, sampleWidth, sampleHeight);
-  return ReadImage(options.input, options.depth != 0 ? options.depth : FileDepth(options.input));
+  return ReadImage(options.input,
+                   options.depth != 0 ? options.depth : ImageFileDepth(options.input));
 }
 
 // The input as messages name it.
