@@ -39,6 +39,14 @@ int About(const jf::cli::SessionOptions& options) {
   return 0;
 }
 
+void AddBudgetOption(CLI::App& command, std::uint64_t& maxPixels) {
+  command
+      .add_option("--max-pixels", maxPixels,
+                  "Refuse frames of more pixels than this (default: what this machine's memory "
+                  "holds through the whole chain at 8 bits)")
+      ->check(CLI::PositiveNumber);
+}
+
 void AddLookOptions(CLI::App& command, jf::cli::LookOptions& look) {
   command.add_option("--preset", look.preset, "Set parameters from a preset file (JSON)");
   command.add_option("--preset-from", look.presetFrom,
@@ -137,6 +145,7 @@ int main(int argc, char** argv) {
                             "Render at reduced resolution N/D (both axes)");
   renderCommand->add_option("--downsample-x", render.downsampleX, "Horizontal factor N/D");
   renderCommand->add_option("--downsample-y", render.downsampleY, "Vertical factor N/D");
+  AddBudgetOption(*renderCommand, render.maxPixels);
   AddSessionOptions(*renderCommand, render.session);
 
   jf::cli::StreamOptions stream;
@@ -150,6 +159,7 @@ int main(int argc, char** argv) {
                             "The frame number of the first frame read (default 0)");
   streamCommand->add_flag("--quiet,-q", stream.quiet, "No progress line");
   AddLookOptions(*streamCommand, stream.look);
+  AddBudgetOption(*streamCommand, stream.maxPixels);
   AddSessionOptions(*streamCommand, stream.session);
 
   jf::cli::SheetOptions sheet;
@@ -163,6 +173,7 @@ int main(int argc, char** argv) {
                            "Also write each tile as its own PNG into this folder");
   sheetCommand->add_option("--columns", sheet.columns, "Tiles per row (default 3)")
       ->check(CLI::Range(1, 9));
+  AddBudgetOption(*sheetCommand, sheet.maxPixels);
   AddSessionOptions(*sheetCommand, sheet.session);
 
   jf::cli::SessionOptions paramsSession;

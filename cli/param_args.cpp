@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "cli/errors.h"
+#include "cli/text.h"
 
 namespace jf::cli {
 namespace {
@@ -106,8 +107,9 @@ PF_ParamIndex ResolveKey(const ParamStore& store, const std::vector<std::string>
   PF_ParamIndex index = -1;
   if (ParseInt(key, number)) {
     if (number < 1 || number >= count) {
-      throw CliError("no parameter " + key + ": indices run from 1 to " + std::to_string(count - 1),
-                     2);
+      throw CliError(
+          "no parameter " + Quoted(key) + ": indices run from 1 to " + std::to_string(count - 1),
+          2);
     }
     index = static_cast<PF_ParamIndex>(number);
   } else {
@@ -122,8 +124,8 @@ PF_ParamIndex ResolveKey(const ParamStore& store, const std::vector<std::string>
       index = i;
     }
     if (index < 0) {
-      throw CliError("no parameter \"" + key +
-                         "\": give an index or a group path as `jitterforge params` lists them",
+      throw CliError("no parameter " + Quoted(key) +
+                         ": give an index or a group path as `jitterforge params` lists them",
                      2);
     }
   }
@@ -143,7 +145,7 @@ headless::Keyframe ParseValueText(const ParamStore& store, const std::vector<std
       } else if (v == "off" || v == "false" || v == "0" || v == "no") {
         key.number = 0;
       } else {
-        Refuse(paths, index, "takes on or off, not \"" + value + "\"");
+        Refuse(paths, index, "takes on or off, not " + Quoted(value));
       }
       return key;
     }
@@ -156,7 +158,7 @@ headless::Keyframe ParseValueText(const ParamStore& store, const std::vector<std
         }
         if (choice == 0) {
           Refuse(paths, index,
-                 "has no choice \"" + value + "\" (choices 1 to " +
+                 "has no choice " + Quoted(value) + " (choices 1 to " +
                      std::to_string(d.u.pd.num_choices) + ": " + store.Text(index) + ")");
         }
       }
@@ -182,14 +184,14 @@ headless::Keyframe ParseValueText(const ParamStore& store, const std::vector<std
         c.green = static_cast<A_u_char>(parts[1]);
         c.blue = static_cast<A_u_char>(parts[2]);
       } else {
-        Refuse(paths, index, "takes R,G,B (each 0 to 255) or #RRGGBB, not \"" + value + "\"");
+        Refuse(paths, index, "takes R,G,B (each 0 to 255) or #RRGGBB, not " + Quoted(value));
       }
       key.color = c;
       return key;
     }
     default: {
       if (!ParseDouble(value, key.number)) {
-        Refuse(paths, index, "takes a number, not \"" + value + "\"");
+        Refuse(paths, index, "takes a number, not " + Quoted(value));
       }
       return key;
     }
@@ -230,7 +232,7 @@ std::vector<PF_ParamIndex> ApplySettings(ParamStore& store,
   for (const std::string& setting : settings) {
     const auto eq = setting.find('=');
     if (eq == std::string::npos) {
-      throw CliError("--set takes KEY=VALUE, not \"" + setting + "\"", 2);
+      throw CliError("--set takes KEY=VALUE, not " + Quoted(setting), 2);
     }
     const PF_ParamIndex index = ResolveKey(store, paths, setting.substr(0, eq));
     SetFromText(store, paths, index, setting.substr(eq + 1));

@@ -61,6 +61,7 @@ struct RenderOptions {
   std::string downsample;  // "N/D" for both axes
   std::string downsampleX;
   std::string downsampleY;
+  std::uint64_t maxPixels = 0;  // --max-pixels; 0: the machine's default
   SessionOptions session;
   // Kept for callers that set parameters directly; appended to look.settings.
   std::vector<std::string> settings;

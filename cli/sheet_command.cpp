@@ -5,7 +5,9 @@
 #include <filesystem>
 
 #include "cli/bitmap_font.h"
+#include "cli/budget.h"
 #include "cli/image_io.h"
+#include "cli/output_file.h"
 #include "cli/param_args.h"
 #include "cli/render_command.h"
 
@@ -99,11 +101,12 @@ std::vector<SheetTile> SheetTiles() {
 
 void RunSheet(const SheetOptions& options) {
   CheckOutputFormat(options.output, 8);
+  CheckOutputPath(options.output, {options.input});
   if (!options.tilesFolder.empty() && !std::filesystem::is_directory(options.tilesFolder)) {
     throw CliError("--tiles '" + options.tilesFolder + "' is not a folder", 2);
   }
-  const HostImage input =
-      options.sample ? MakeSample(8, kSampleWidth, kSampleHeight) : ReadImage(options.input, 8);
+  const HostImage input = options.sample ? MakeSample(8, kSampleWidth, kSampleHeight)
+                                         : ReadImage(options.input, 8, options.maxPixels);
   Session session(options.session);
 
   const auto tiles = SheetTiles();
@@ -116,6 +119,12 @@ void RunSheet(const SheetOptions& options) {
   const long sheetHeight = static_cast<long>(rows) * (input.height + labelHeight) + margin;
   if (sheetWidth > 30000 || sheetHeight > 30000) {
     throw CliError("the sheet of '" + options.input + "' would be over 30000 pixels on a side", 2);
+  }
+  CheckFrameBudget("the sheet of '" + options.input + "'", sheetWidth, sheetHeight, 8,
+                   options.maxPixels);
+  if (!options.tilesFolder.empty()) {
+    CheckOutputPath((std::filesystem::path(options.tilesFolder) / "input.png").string(),
+                    {options.input});
   }
   HostImage sheet;
   sheet.width = static_cast<int>(sheetWidth);

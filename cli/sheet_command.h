@@ -25,6 +25,7 @@ struct SheetOptions {
   bool sample = false;
   std::string tilesFolder;  // also write each tile, unlabelled, as SLUG.png here
   int columns = 3;
+  std::uint64_t maxPixels = 0;  // --max-pixels; 0: the machine's default
   SessionOptions session;
 };
 

@@ -7,7 +7,9 @@
 #include <cstring>
 #include <vector>
 
+#include "cli/budget.h"
 #include "cli/progress.h"
+#include "cli/text.h"
 
 namespace jf::cli {
 namespace {
@@ -43,7 +45,7 @@ PixFmt ParsePixFmt(const std::string& text) {
   if (text == "rgba") return PixFmt::Rgba;
   if (text == "rgba64le") return PixFmt::Rgba64le;
   if (text == "gbrapf32le") return PixFmt::Gbrapf32le;
-  throw CliError("--pix-fmt takes rgba, rgba64le or gbrapf32le, not \"" + text + "\"", 2);
+  throw CliError("--pix-fmt takes rgba, rgba64le or gbrapf32le, not " + Quoted(text), 2);
 }
 
 int DepthOf(PixFmt format) {
@@ -129,23 +131,31 @@ void RunStream(const StreamOptions& options, std::FILE* in, std::FILE* out) {
   int width = 0;
   int height = 0;
   if (!ParseSize(options.size, width, height)) {
-    throw CliError("--size takes WIDTHxHEIGHT (1 to 30000 each), such as 1920x1080, not \"" +
-                       options.size + "\"",
+    throw CliError("--size takes WIDTHxHEIGHT (1 to 30000 each), such as 1920x1080, not " +
+                       Quoted(options.size),
                    2);
   }
   const PixFmt format = ParsePixFmt(options.pixFmt);
   if (options.startFrame < 0) throw CliError("--start-frame takes a frame from 0", 2);
+  CheckFrameBudget("--size", width, height, DepthOf(format), options.maxPixels);
   Look look = LoadLook(options.look);
+  TimeOfFrame(options.startFrame, look.rate);
   Session session(options.session);
   ApplyLook(look, session);
 
   const std::size_t bytes = FrameBytes(format, width, height);
-  std::vector<std::uint8_t> raw(bytes);
+  // The buffer grows with the bytes that arrive, a few megabytes at a time, until the first frame
+  // is whole: the size given is not taken on trust before the data shows it.
+  constexpr std::size_t kChunk = std::size_t{4} << 20;
+  std::vector<std::uint8_t> raw;
   Progress progress(0, options.quiet);
   for (std::int64_t frame = options.startFrame;; ++frame) {
     std::size_t got = 0;
     while (got < bytes) {
-      const std::size_t n = std::fread(raw.data() + got, 1, bytes - got, in);
+      if (raw.size() < bytes && raw.size() - got < kChunk) {
+        raw.resize(std::min(bytes, std::max(raw.size() * 2, got + kChunk)));
+      }
+      const std::size_t n = std::fread(raw.data() + got, 1, std::min(bytes, raw.size()) - got, in);
       if (n == 0) break;
       got += n;
     }

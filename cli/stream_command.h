@@ -34,6 +34,7 @@ struct StreamOptions {
   LookOptions look;
   std::int64_t startFrame = 0;  // the number of the first frame read
   bool quiet = false;
+  std::uint64_t maxPixels = 0;  // --max-pixels; 0: the machine's default
   SessionOptions session;
 };
 
