@@ -102,13 +102,25 @@ TEST_F(CliTest, UnwritableOutputIsOneLineAndNonZero) {
 
 TEST_F(CliTest, ModulesThatCannotBeLoadedAreOneLineWithStatusTwo) {
   std::ofstream(Path("text.so")) << "hello";
-  for (const std::string& module :
-       std::vector<std::string>{Path("missing.so"), Path("text.so"), std::string("/bin/true")}) {
-    const Result r = RunCli("about --module " + module);
-    EXPECT_EQ(r.status, 2) << module;
-    EXPECT_EQ(Lines(r.err), 1) << r.err;
-    EXPECT_NE(r.err.find(module), std::string::npos) << r.err;
+  // The module with the first byte of its PiPL name (vendor "8BIM", key "name", stored as
+  // little-endian codes) made a byte that starts no UTF-8 character.
+  std::string module = jf::cli::testing::ReadText(JF_MODULE_PATH);
+  const auto name = module.find("MIB8eman");
+  ASSERT_NE(name, std::string::npos);
+  module[name + 8 + 8 + 1] = '\x80';
+  jf::cli::testing::WriteText(Path("badname.so"), module);
+  for (const std::string& module : std::vector<std::string>{
+           Path("missing.so"), Path("text.so"), std::string("/bin/true"), Path("badname.so")}) {
+    for (const char* command : {"about", "params --json"}) {
+      const Result r = RunCli(std::string(command) + " --module " + module);
+      EXPECT_EQ(r.status, 2) << module;
+      EXPECT_EQ(Lines(r.err), 1) << r.err;
+      EXPECT_NE(r.err.find(module), std::string::npos) << r.err;
+      EXPECT_EQ(r.out, "") << module;
+    }
   }
+  const Result bad = RunCli("params --json --module " + Path("badname.so"));
+  EXPECT_NE(bad.err.find("malformed PiPL"), std::string::npos) << bad.err;
 }
 
 TEST_F(CliTest, ParamsJsonIsCleanDataWithHiddenState) {
