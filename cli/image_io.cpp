@@ -293,8 +293,8 @@ std::vector<std::uint8_t> Encode(const std::string& path, const HostImage& image
   } else {
     ok = out->write_image(TypeDesc::FLOAT, ToFile<float>(image).data());
   }
-  if (!ok) fail(out->geterror());
-  if (!out->close()) fail(out->geterror());
+  if (!ok || out->has_error()) fail(out->geterror());
+  if (!out->close() || out->has_error()) fail(out->geterror());
   out.reset();
 
   std::vector<std::uint8_t> bytes;
@@ -305,7 +305,8 @@ std::vector<std::uint8_t> Encode(const std::string& path, const HostImage& image
     // disk at fclose); decoding the file again is the one way to know it is whole.
     auto check = OIIO::ImageInput::open(scratch);
     std::vector<float> pixels(static_cast<std::size_t>(image.width) * image.height * 4);
-    if (!check || !check->read_image(0, 0, 0, 4, TypeDesc::FLOAT, pixels.data())) {
+    if (!check || !check->read_image(0, 0, 0, 4, TypeDesc::FLOAT, pixels.data()) ||
+        check->has_error()) {
       fail(check ? check->geterror() : OIIO::geterror());
     }
     check.reset();
@@ -371,8 +372,10 @@ HostImage ReadImage(const std::string& path, int depth, std::uint64_t maxPixels)
   for (int y0 = 0; y0 < image.height; y0 += rows) {
     const int y1 = std::min(image.height, y0 + rows);
     strip.resize(fileRowBytes * (y1 - y0));
+    // A damaged TIFF strip is reported as an error while the read still returns true.
     if (!in->read_scanlines(0, 0, imageSpec.y + y0, imageSpec.y + y1, 0, 0, used,
-                            ChannelType(depth), strip.data())) {
+                            ChannelType(depth), strip.data()) ||
+        in->has_error()) {
       fail(in->geterror(), " (rows " + std::to_string(y0) + " to " + std::to_string(y1 - 1) +
                                " of " + std::to_string(image.height) + ")");
     }

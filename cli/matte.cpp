@@ -58,7 +58,7 @@ std::vector<float> ReadMatte(const std::string& path, MatteChannel channel, bool
   }
   const int channels = std::min(imageSpec.nchannels, 4);
   std::vector<float> pixels(static_cast<std::size_t>(width) * height * channels);
-  if (!in->read_image(0, 0, 0, channels, OIIO::TypeDesc::FLOAT, pixels.data())) {
+  if (!in->read_image(0, 0, 0, channels, OIIO::TypeDesc::FLOAT, pixels.data()) || in->has_error()) {
     throw CliError("cannot read matte '" + path + "': " + in->geterror(), 2);
   }
   int alpha = imageSpec.alpha_channel < channels ? imageSpec.alpha_channel : -1;

@@ -51,13 +51,7 @@ const std::regex& FramePattern() {
 // The preset an image records, read back from its metadata.
 Preset PresetFromImage(const std::string& path) {
   const auto texts = ReadTextAttributes(path, {kPresetKey, "ImageDescription"});
-  std::string text = texts[0];
-  // TIFF keeps no attributes of its own; there the preset is the image description.
-  if (text.empty() && texts[1].find("\"parameters\"") != std::string::npos) text = texts[1];
-  if (text.empty()) {
-    throw CliError("'" + path + "' records no preset (it was not written by jitterforge)", 2);
-  }
-  return ParsePreset(text, path + " (its recorded preset)");
+  return RecordedPreset(texts[0], texts[1], path);
 }
 
 std::map<std::string, std::string> Provenance(const std::string& output,
@@ -72,6 +66,17 @@ std::map<std::string, std::string> Provenance(const std::string& output,
 }
 
 }  // namespace
+
+Preset RecordedPreset(const std::string& presetText, const std::string& description,
+                      const std::string& path) {
+  std::string text = presetText;
+  // TIFF keeps no attributes of its own; there the preset is the image description.
+  if (text.empty() && description.find("\"parameters\"") != std::string::npos) text = description;
+  if (text.empty()) {
+    throw CliError("'" + path + "' records no preset (it was not written by jitterforge)", 2);
+  }
+  return ParsePreset(text, path + " (its recorded preset)");
+}
 
 PF_RationalScale ParseScale(const std::string& text, const std::string& option) {
   long num = 0;

@@ -67,6 +67,11 @@ struct RenderOptions {
   std::vector<std::string> settings;
 };
 
+/// The preset an image at path records: its preset attribute, else a TIFF description holding
+/// one. Throws CliError (status 2) naming the image when there is none or it is malformed.
+Preset RecordedPreset(const std::string& presetText, const std::string& description,
+                      const std::string& path);
+
 /// Parses "N/D" or "N" into a scale with a positive denominator; throws CliError (status 2).
 PF_RationalScale ParseScale(const std::string& text, const std::string& option);
 

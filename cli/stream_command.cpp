@@ -17,16 +17,6 @@ namespace {
 // Raw layouts are little-endian; this host reads and writes them as they lie in memory.
 static_assert(std::endian::native == std::endian::little);
 
-bool ParseSize(const std::string& text, int& width, int& height) {
-  const auto x = text.find('x');
-  if (x == std::string::npos) return false;
-  auto whole = [](const std::string& s, int& out) {
-    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
-    return !s.empty() && ec == std::errc() && p == s.data() + s.size() && out >= 1 && out <= 30000;
-  };
-  return whole(text.substr(0, x), width) && whole(text.substr(x + 1), height);
-}
-
 const char* FormatName(PixFmt format) {
   switch (format) {
     case PixFmt::Rgba:
@@ -40,6 +30,37 @@ const char* FormatName(PixFmt format) {
 }
 
 }  // namespace
+
+bool ParseFrameSize(const std::string& text, int& width, int& height) {
+  const auto x = text.find('x');
+  if (x == std::string::npos) return false;
+  auto whole = [](const std::string& s, int& out) {
+    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
+    return !s.empty() && ec == std::errc() && p == s.data() + s.size() && out >= 1 && out <= 30000;
+  };
+  return whole(text.substr(0, x), width) && whole(text.substr(x + 1), height);
+}
+
+RawFrameReader::RawFrameReader(std::FILE* in, std::size_t frameBytes)
+    : m_in(in), m_frameBytes(frameBytes) {}
+
+std::size_t RawFrameReader::Read() {
+  // A few megabytes at a time until the first frame is whole; later frames reuse the buffer.
+  constexpr std::size_t kChunk = std::size_t{4} << 20;
+  std::size_t got = 0;
+  while (got < m_frameBytes) {
+    if (m_buffer.size() < m_frameBytes && m_buffer.size() - got < kChunk) {
+      m_buffer.resize(std::min(m_frameBytes, std::max(m_buffer.size() * 2, got + kChunk)));
+    }
+    const std::size_t n = std::fread(m_buffer.data() + got, 1, m_buffer.size() - got, m_in);
+    if (n == 0) break;
+    got += n;
+  }
+  if (std::ferror(m_in)) {
+    throw CliError(std::string("cannot read standard input: ") + std::strerror(errno), 2);
+  }
+  return got;
+}
 
 PixFmt ParsePixFmt(const std::string& text) {
   if (text == "rgba") return PixFmt::Rgba;
@@ -130,7 +151,7 @@ void ToRaw(PixFmt format, const HostImage& image, std::uint8_t* raw) {
 void RunStream(const StreamOptions& options, std::FILE* in, std::FILE* out) {
   int width = 0;
   int height = 0;
-  if (!ParseSize(options.size, width, height)) {
+  if (!ParseFrameSize(options.size, width, height)) {
     throw CliError("--size takes WIDTHxHEIGHT (1 to 30000 each), such as 1920x1080, not " +
                        Quoted(options.size),
                    2);
@@ -144,24 +165,10 @@ void RunStream(const StreamOptions& options, std::FILE* in, std::FILE* out) {
   ApplyLook(look, session);
 
   const std::size_t bytes = FrameBytes(format, width, height);
-  // The buffer grows with the bytes that arrive, a few megabytes at a time, until the first frame
-  // is whole: the size given is not taken on trust before the data shows it.
-  constexpr std::size_t kChunk = std::size_t{4} << 20;
-  std::vector<std::uint8_t> raw;
+  RawFrameReader reader(in, bytes);
   Progress progress(0, options.quiet);
   for (std::int64_t frame = options.startFrame;; ++frame) {
-    std::size_t got = 0;
-    while (got < bytes) {
-      if (raw.size() < bytes && raw.size() - got < kChunk) {
-        raw.resize(std::min(bytes, std::max(raw.size() * 2, got + kChunk)));
-      }
-      const std::size_t n = std::fread(raw.data() + got, 1, std::min(bytes, raw.size()) - got, in);
-      if (n == 0) break;
-      got += n;
-    }
-    if (std::ferror(in)) {
-      throw CliError(std::string("cannot read standard input: ") + std::strerror(errno), 2);
-    }
+    const std::size_t got = reader.Read();
     if (got == 0) break;
     if (got < bytes) {
       throw CliError("standard input ended " + std::to_string(got) + " bytes into frame " +
@@ -175,9 +182,9 @@ void RunStream(const StreamOptions& options, std::FILE* in, std::FILE* out) {
     headless::RenderSettings settings;
     ApplyTime(TimeOfFrame(frame, look.rate), settings);
     const HostImage rendered =
-        RenderFrame(session, FromRaw(format, width, height, raw.data()), settings);
-    ToRaw(format, rendered, raw.data());
-    if (std::fwrite(raw.data(), 1, bytes, out) != bytes || std::fflush(out) != 0) {
+        RenderFrame(session, FromRaw(format, width, height, reader.Data()), settings);
+    ToRaw(format, rendered, reader.Data());
+    if (std::fwrite(reader.Data(), 1, bytes, out) != bytes || std::fflush(out) != 0) {
       throw CliError(std::string("cannot write standard output: ") + std::strerror(errno), 1);
     }
     progress.FrameDone();

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "cli/render_command.h"
 
@@ -23,6 +24,25 @@ PixFmt ParsePixFmt(const std::string& text);
 int DepthOf(PixFmt format);
 /// Bytes of one frame.
 std::size_t FrameBytes(PixFmt format, int width, int height);
+
+/// Parses "WIDTHxHEIGHT", each 1 to 30000; false when text is not that.
+bool ParseFrameSize(const std::string& text, int& width, int& height);
+
+/// Whole raw frames from a stream, one after another. The buffer grows with the bytes that
+/// arrive, so a frame size the data never fills costs no more memory than the data.
+class RawFrameReader {
+ public:
+  RawFrameReader(std::FILE* in, std::size_t frameBytes);
+  /// Reads the next frame into Data(); returns the bytes read: the frame size, 0 at the end of
+  /// the stream, fewer when it ends inside the frame. Throws CliError (status 2) on a read error.
+  std::size_t Read();
+  std::uint8_t* Data() { return m_buffer.data(); }
+
+ private:
+  std::FILE* m_in;
+  std::size_t m_frameBytes;
+  std::vector<std::uint8_t> m_buffer;
+};
 
 /// Raw frame bytes to the host layout and back.
 HostImage FromRaw(PixFmt format, int width, int height, const std::uint8_t* raw);
