@@ -261,7 +261,9 @@ std::vector<std::uint8_t> Encode(const std::string& path, const HostImage& image
   OIIO::ImageSpec imageSpec(image.width, image.height, 4, ChannelType(image.depth));
   imageSpec.attribute("oiio:UnassociatedAlpha", 1);
   std::vector<std::pair<std::string, std::string>> texts;
-  for (const auto& [key, value] : metadata) {
+  for (const auto& entry : metadata) {
+    const std::string& key = entry.first;
+    const std::string& value = entry.second;
     if (standIns && value.size() >= kStandInFrom) {
       auto same = std::find_if(texts.begin(), texts.end(),
                                [&](const auto& t) { return t.second == value; });
