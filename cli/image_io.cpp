@@ -295,8 +295,10 @@ std::vector<std::uint8_t> Encode(const std::string& path, const HostImage& image
   } else {
     ok = out->write_image(TypeDesc::FLOAT, ToFile<float>(image).data());
   }
-  if (!ok || out->has_error()) fail(out->geterror());
-  if (!out->close() || out->has_error()) fail(out->geterror());
+  // Only the results count here: the TIFF writer notes a side directory it could not add
+  // (Exif, written through a proxy) as an error while the image itself is whole.
+  if (!ok) fail(out->geterror());
+  if (!out->close()) fail(out->geterror());
   out.reset();
 
   std::vector<std::uint8_t> bytes;
