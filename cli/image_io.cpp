@@ -253,7 +253,10 @@ std::vector<std::uint8_t> Encode(const std::string& path, const HostImage& image
                    1);
   };
   auto out = OIIO::ImageOutput::create(path);
-  if (!out) fail(OIIO::geterror());
+  if (!out) {
+    const std::string returned = OIIO::geterror();
+    fail(returned);
+  }
   const std::string format = out->format_name();
   const bool inMemory = out->supports("ioproxy") != 0;
   standIns = standIns && inMemory && kVerbatimText.count(format) != 0;
@@ -284,7 +287,13 @@ std::vector<std::uint8_t> Encode(const std::string& path, const HostImage& image
   } else {
     scratch = HiddenBeside(path, "encoding");
   }
-  if (!out->open(inMemory ? path : scratch, imageSpec)) fail(out->geterror());
+  // The library's messages are held in named strings before anything throws: GCC 12 leaks a
+  // temporary string argument of a call that throws.
+  std::string returned;
+  if (!out->open(inMemory ? path : scratch, imageSpec)) {
+    returned = out->geterror();
+    fail(returned);
+  }
   bool ok;
   if (image.depth == 8) {
     ok = out->write_image(TypeDesc::UINT8, ToFile<std::uint8_t>(image).data());
@@ -297,8 +306,10 @@ std::vector<std::uint8_t> Encode(const std::string& path, const HostImage& image
   }
   // Only the results count here: the TIFF writer notes a side directory it could not add
   // (Exif, written through a proxy) as an error while the image itself is whole.
-  if (!ok) fail(out->geterror());
-  if (!out->close()) fail(out->geterror());
+  if (!ok || !out->close()) {
+    returned = out->geterror();
+    fail(returned);
+  }
   out.reset();
 
   std::vector<std::uint8_t> bytes;
@@ -311,7 +322,8 @@ std::vector<std::uint8_t> Encode(const std::string& path, const HostImage& image
     std::vector<float> pixels(static_cast<std::size_t>(image.width) * image.height * 4);
     if (!check || !check->read_image(0, 0, 0, 4, TypeDesc::FLOAT, pixels.data()) ||
         check->has_error()) {
-      fail(check ? check->geterror() : OIIO::geterror());
+      returned = check ? check->geterror() : OIIO::geterror();
+      fail(returned);
     }
     check.reset();
     bytes = ReadBytes(scratch);
@@ -347,8 +359,8 @@ HostImage ReadImage(const std::string& path, int depth, std::uint64_t maxPixels)
   config.attribute("oiio:UnassociatedAlpha", 1);
   auto in = OIIO::ImageInput::open(path, &config);
   if (!in) {
-    if (!fs::exists(path)) fail("no such file", "");
-    fail(OIIO::geterror(), "");
+    const std::string returned = fs::exists(path) ? OIIO::geterror() : "no such file";
+    fail(returned, "");
   }
   const OIIO::ImageSpec& imageSpec = in->spec();
   const int channels = imageSpec.nchannels;
@@ -380,8 +392,10 @@ HostImage ReadImage(const std::string& path, int depth, std::uint64_t maxPixels)
     if (!in->read_scanlines(0, 0, imageSpec.y + y0, imageSpec.y + y1, 0, 0, used,
                             ChannelType(depth), strip.data()) ||
         in->has_error()) {
-      fail(in->geterror(), " (rows " + std::to_string(y0) + " to " + std::to_string(y1 - 1) +
-                               " of " + std::to_string(image.height) + ")");
+      const std::string returned = in->geterror();
+      const std::string rows = " (rows " + std::to_string(y0) + " to " + std::to_string(y1 - 1) +
+                               " of " + std::to_string(image.height) + ")";
+      fail(returned, rows);
     }
     const std::size_t need = static_cast<std::size_t>(y1) * image.RowBytes();
     if (image.data.capacity() < need) {
