@@ -95,7 +95,8 @@ case "$job" in
     ctest --test-dir build/release --output-on-failure -j "$jobs"
     # The same suite once more under AddressSanitizer and UndefinedBehaviorSanitizer.
     build build/sanitize -DCMAKE_BUILD_TYPE=Debug -DJITTERFORGE_TESTS=ON -DJITTERFORGE_SANITIZE=ON
-    ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
+    ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/tests/lsan_suppressions.txt:print_suppressions=0" \
+      ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
     hosts_under_sanitizers
     # A short fuzzing run of every harness: long enough to catch what a change breaks.
     fuzz 30
