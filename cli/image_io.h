@@ -24,8 +24,15 @@ struct HostImage {
 
 /// Reads any format OpenImageIO knows into the host layout at depth. An image without alpha
 /// gets opaque alpha; grey images fill red, green and blue. 16-bit files map to the host's
-/// 0..32768 scale as round(v × 32768 / 65535). Throws CliError (status 2) naming the file.
-HostImage ReadImage(const std::string& path, int depth);
+/// 0..32768 scale as round(v × 32768 / 65535). A frame over the pixel budget (maxPixels, 0 for
+/// the machine's default; see budget.h) is refused from its header, and rows are taken as the
+/// file delivers them. Throws CliError (status 2) naming the file, in one line.
+HostImage ReadImage(const std::string& path, int depth, std::uint64_t maxPixels = 0);
+
+/// The named text attributes of an image's metadata, "" for each one it lacks. Throws CliError
+/// (status 2) naming the file when it cannot be read.
+std::vector<std::string> ReadTextAttributes(const std::string& path,
+                                            const std::vector<std::string>& names);
 
 /// The depth an image file calls for: 8 for 8-bit channels (and files that cannot be opened,
 /// which the read then reports), 16 for 16-bit integers, 32 for half and float.
@@ -33,8 +40,9 @@ int ImageFileDepth(const std::string& path);
 
 /// Writes the image in the format its extension names: 8-bit, 16-bit or 32-bit float channels
 /// by depth, straight alpha. 16-bit values map back as round(min(v, 32768) × 65535 / 32768).
-/// The file is written beside the target under a temporary name and renamed into place, so an
-/// existing file is only ever replaced by a complete one. Throws CliError naming the file.
+/// The file is encoded whole, then replaced as ReplaceFile (output_file.h) does: an existing file
+/// is only ever replaced by a complete one. Throws CliError (status 1) with one line naming the
+/// file.
 void WriteImage(const std::string& path, const HostImage& image,
                 const std::map<std::string, std::string>& metadata = {});
 
@@ -54,10 +62,6 @@ struct FloatImage {
 /// Reads up to maxChannels channels of an image file; throws CliError (status 2)
 /// "cannot read <what> '<path>': ..." (what may be empty).
 FloatImage ReadFloatImage(const std::string& path, int maxChannels, const std::string& what);
-
-/// The text an image file records under key ("" when it records none); throws CliError
-/// (status 2) when the file cannot be read.
-std::string ReadImageText(const std::string& path, const std::string& key);
 
 /// The format an output file's extension chooses ("png", "tiff", "openexr", ...); "" for none.
 std::string OutputFormatName(const std::string& path);

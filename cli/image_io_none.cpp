@@ -1,8 +1,10 @@
-// image_io.h for builds without OpenImageIO: the raw-frame stream, parameters, presets and the
-// About text work; anything that reads or writes an image file says it cannot.
+// image_io.h (and the output checks of output_file.h) for builds without OpenImageIO: the
+// raw-frame stream, parameters, presets and the About text work; anything that reads or writes
+// an image file says it cannot.
 #include <algorithm>
 
 #include "cli/image_io.h"
+#include "cli/output_file.h"
 
 namespace jf::cli {
 namespace {
@@ -13,7 +15,11 @@ namespace {
 
 }  // namespace
 
-HostImage ReadImage(const std::string&, int) {
+HostImage ReadImage(const std::string&, int, std::uint64_t) {
+  NoImageIo();
+}
+
+std::vector<std::string> ReadTextAttributes(const std::string&, const std::vector<std::string>&) {
   NoImageIo();
 }
 
@@ -33,7 +39,8 @@ FloatImage ReadFloatImage(const std::string&, int, const std::string&) {
   NoImageIo();
 }
 
-std::string ReadImageText(const std::string&, const std::string&) {
+// Outputs are image files, which this build never writes.
+void CheckOutputPath(const std::string&, const std::vector<std::string>&) {
   NoImageIo();
 }
 

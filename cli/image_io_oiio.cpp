@@ -1,10 +1,11 @@
-// The rest of image_io.h through OpenImageIO: float channels (mattes), the texts an image
-// records (provenance) and the format an output extension chooses.
+// The rest of image_io.h through OpenImageIO: float channels (mattes), a file's depth and the
+// format an output extension chooses.
 #include <OpenImageIO/imageio.h>
 
 #include <algorithm>
 #include <filesystem>
 
+#include "cli/budget.h"
 #include "cli/image_io.h"
 
 namespace jf::cli {
@@ -33,16 +34,13 @@ FloatImage ReadFloatImage(const std::string& path, int maxChannels, const std::s
   image.height = imageSpec.height;
   image.channels = std::min(imageSpec.nchannels, maxChannels);
   image.alphaChannel = imageSpec.alpha_channel;
+  CheckFrameBudget("'" + path + "'", image.width, image.height, 8, 0);
   image.pixels.resize(static_cast<std::size_t>(image.width) * image.height * image.channels);
   if (!in->read_image(0, 0, 0, image.channels, OIIO::TypeDesc::FLOAT, image.pixels.data())) {
     throw CliError(
         "cannot read " + (what.empty() ? "" : what + " ") + "'" + path + "': " + in->geterror(), 2);
   }
   return image;
-}
-
-std::string ReadImageText(const std::string& path, const std::string& key) {
-  return Open(path, "")->spec().get_string_attribute(key);
 }
 
 std::string OutputFormatName(const std::string& path) {

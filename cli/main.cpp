@@ -51,6 +51,14 @@ int About(const jf::cli::SessionOptions& options) {
   return 0;
 }
 
+void AddBudgetOption(CLI::App& command, std::uint64_t& maxPixels) {
+  command
+      .add_option("--max-pixels", maxPixels,
+                  "Refuse frames of more pixels than this (default: what this machine's memory "
+                  "holds through the whole chain at 8 bits)")
+      ->check(CLI::PositiveNumber);
+}
+
 void AddLookOptions(CLI::App& command, jf::cli::LookOptions& look) {
   command.add_option("--look", look.look,
                      "Set parameters from a shipped look by name (`jitterforge looks` lists them)");
@@ -227,6 +235,7 @@ int main(int argc, char** argv) {
                             "Render at reduced resolution N/D (both axes)");
   renderCommand->add_option("--downsample-x", render.downsampleX, "Horizontal factor N/D");
   renderCommand->add_option("--downsample-y", render.downsampleY, "Vertical factor N/D");
+  AddBudgetOption(*renderCommand, render.maxPixels);
   AddSessionOptions(*renderCommand, render.session);
 
   jf::cli::StreamOptions stream;
@@ -241,6 +250,7 @@ int main(int argc, char** argv) {
   streamCommand->add_flag("--quiet,-q", stream.quiet, "No progress line");
   AddLookOptions(*streamCommand, stream.look);
   AddMixOption(*streamCommand, stream.mix);
+  AddBudgetOption(*streamCommand, stream.maxPixels);
   AddSessionOptions(*streamCommand, stream.session);
 
   jf::cli::SheetOptions sheet;
@@ -276,6 +286,7 @@ int main(int argc, char** argv) {
                    "With --vary, show the look at this time in seconds")
       ->excludes(sheetCommand->add_option("--frame", sheet.time.frame,
                                           "With --vary, show the look at this frame (at --fps)"));
+  AddBudgetOption(*sheetCommand, sheet.maxPixels);
   AddSessionOptions(*sheetCommand, sheet.session);
 
   ParamsOptions params;

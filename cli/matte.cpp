@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "cli/text.h"
+
 namespace jf::cli {
 namespace {
 
@@ -31,7 +33,7 @@ MatteChannel ParseMatteChannel(const std::string& text) {
   if (text.empty()) return MatteChannel::Auto;
   if (text == "alpha") return MatteChannel::Alpha;
   if (text == "luma") return MatteChannel::Luma;
-  throw CliError("--matte-channel takes alpha or luma, not \"" + text + "\"", 2);
+  throw CliError("--matte-channel takes alpha or luma, not " + Quoted(text), 2);
 }
 
 std::vector<float> ReadMatte(const std::string& path, MatteChannel channel, bool invert, int width,

@@ -10,6 +10,7 @@
 
 #include "cli/errors.h"
 #include "cli/suggest.h"
+#include "cli/text.h"
 #include "params/param_descriptions.h"
 
 namespace jf::cli {
@@ -139,8 +140,9 @@ PF_ParamIndex ResolveKey(const ParamStore& store, const std::vector<std::string>
   PF_ParamIndex index = -1;
   if (ParseInt(key, number)) {
     if (number < 1 || number >= count) {
-      throw CliError("no parameter " + key + ": indices run from 1 to " + std::to_string(count - 1),
-                     2);
+      throw CliError(
+          "no parameter " + Quoted(key) + ": indices run from 1 to " + std::to_string(count - 1),
+          2);
     }
     index = static_cast<PF_ParamIndex>(number);
   } else {
@@ -177,7 +179,7 @@ PF_ParamIndex ResolveKey(const ParamStore& store, const std::vector<std::string>
     index = !exact.empty() ? exact[0] : !tail.empty() ? tail[0] : -1;
     if (index < 0) {
       const std::string hint = SuggestPath(store, paths, Trim(key));
-      throw CliError("no parameter \"" + key + "\": " +
+      throw CliError("no parameter " + Quoted(key) + ": " +
                          (hint.empty() ? "give an index or a group path as `jitterforge params` "
                                          "lists them"
                                        : hint),
@@ -200,7 +202,7 @@ headless::Keyframe ParseValueText(const ParamStore& store, const std::vector<std
       } else if (v == "off" || v == "false" || v == "0" || v == "no") {
         key.number = 0;
       } else {
-        Refuse(paths, index, "takes on or off, not \"" + value + "\"");
+        Refuse(paths, index, "takes on or off, not " + Quoted(value));
       }
       return key;
     }
@@ -214,7 +216,7 @@ headless::Keyframe ParseValueText(const ParamStore& store, const std::vector<std
         if (choice == 0) {
           const std::string hint = DidYouMean(Trim(value), names);
           Refuse(paths, index,
-                 "has no choice \"" + value + "\"" +
+                 "has no choice " + Quoted(value) +
                      (hint.empty() ? " (choices 1 to " + std::to_string(d.u.pd.num_choices) + ": " +
                                          store.Text(index) + ")"
                                    : ": " + hint));
@@ -242,7 +244,7 @@ headless::Keyframe ParseValueText(const ParamStore& store, const std::vector<std
         c.green = static_cast<A_u_char>(parts[1]);
         c.blue = static_cast<A_u_char>(parts[2]);
       } else {
-        Refuse(paths, index, "takes R,G,B (each 0 to 255) or #RRGGBB, not \"" + value + "\"");
+        Refuse(paths, index, "takes R,G,B (each 0 to 255) or #RRGGBB, not " + Quoted(value));
       }
       key.color = c;
       return key;
@@ -263,7 +265,7 @@ headless::Keyframe ParseValueText(const ParamStore& store, const std::vector<std
         const std::string unit = units[0] == nullptr ? "" : units[0];
         Refuse(paths, index,
                "takes a number" + (unit.empty() ? "" : " (with or without " + unit + ")") +
-                   ", not \"" + value + "\"");
+                   ", not " + Quoted(value));
       }
       return key;
     }
@@ -304,7 +306,7 @@ std::vector<PF_ParamIndex> ApplySettings(ParamStore& store,
   for (const std::string& setting : settings) {
     const auto eq = setting.find('=');
     if (eq == std::string::npos) {
-      throw CliError("--set takes KEY=VALUE, not \"" + setting + "\"", 2);
+      throw CliError("--set takes KEY=VALUE, not " + Quoted(setting), 2);
     }
     const PF_ParamIndex index = ResolveKey(store, paths, setting.substr(0, eq));
     SetFromText(store, paths, index, setting.substr(eq + 1));

@@ -32,6 +32,12 @@ void PrepareRawStreams() {
   ::_setmode(::_fileno(stdout), _O_BINARY);
 }
 
+std::uint64_t UsableMemory() {
+  MEMORYSTATUSEX status{};
+  status.dwLength = sizeof status;
+  return ::GlobalMemoryStatusEx(&status) ? status.ullTotalPhys : 0;
+}
+
 long ProcessId() {
   return static_cast<long>(::GetCurrentProcessId());
 }

@@ -2,16 +2,20 @@
 #include "cli/preset.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <limits>
 #include <map>
 #include <set>
 #include <sstream>
+#include <string_view>
 
 #include "cli/errors.h"
 #include "cli/param_args.h"
+#include "cli/text.h"
 
 namespace jf::cli {
 namespace {
@@ -336,25 +340,154 @@ std::string FrameText(std::int64_t frame) {
   return "frame " + std::to_string(frame);
 }
 
+// Presets are small; a limit keeps a stray multi-gigabyte file from being read whole, and the
+// nesting limit keeps recursive walks of the document (printing it, freeing it) off the end of
+// the stack.
+constexpr std::size_t kMaxPresetBytes = std::size_t{16} << 20;
+constexpr std::size_t kMaxNesting = 64;
+
+std::string Cut(const std::string& text) {
+  const std::string quoted = Quoted(text, 200);
+  return quoted.substr(1, quoted.size() - 2);
+}
+
+// "SOURCE:LINE:COLUMN: why" for the byte at (0-based) of text.
+[[noreturn]] void FailAt(const std::string& source, const std::string& text, std::size_t at,
+                         const std::string& why) {
+  at = std::min(at, text.size());
+  const long line = 1 + std::count(text.begin(), text.begin() + static_cast<long>(at), '\n');
+  const std::size_t lineStart = at == 0 ? std::string::npos : text.rfind('\n', at - 1);
+  const std::size_t column = at - (lineStart == std::string::npos ? 0 : lineStart + 1) + 1;
+  throw CliError(source + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " + why,
+                 2);
+}
+
+// Whether a JSON number lies past the largest double. The conversion says only that it is out
+// of range, which tiny numbers (rounded to zero, as the parser does) are too.
+bool Overflows(std::string_view number) {
+  double value = 0;
+  if (std::from_chars(number.data(), number.data() + number.size(), value).ec !=
+      std::errc::result_out_of_range) {
+    return false;
+  }
+  const std::size_t e = number.find_first_of("eE");
+  std::string_view mantissa = number.substr(0, e);
+  if (!mantissa.empty() && mantissa[0] == '-') mantissa.remove_prefix(1);
+  std::int64_t exponent = 0;
+  if (e != std::string_view::npos) {
+    std::string_view digits = number.substr(e + 1);
+    const bool negative = !digits.empty() && digits[0] == '-';
+    if (!digits.empty() && (digits[0] == '-' || digits[0] == '+')) digits.remove_prefix(1);
+    if (std::from_chars(digits.data(), digits.data() + digits.size(), exponent).ec != std::errc()) {
+      exponent = std::int64_t{1} << 40;  // more digits than any real exponent
+    }
+    if (negative) exponent = -exponent;
+  }
+  // The power of ten of the first significant digit.
+  const std::size_t point = mantissa.find('.');
+  const std::string_view whole = mantissa.substr(0, point);
+  const std::size_t lead = whole.find_first_not_of('0');
+  std::int64_t magnitude;
+  if (lead != std::string_view::npos) {
+    magnitude = static_cast<std::int64_t>(whole.size() - lead) - 1;
+  } else {
+    const std::string_view fraction =
+        point == std::string_view::npos ? std::string_view() : mantissa.substr(point + 1);
+    magnitude =
+        -static_cast<std::int64_t>(std::min(fraction.find_first_not_of('0'), fraction.size())) - 1;
+  }
+  return magnitude + exponent > 0;
+}
+
+// One pass over the text before the JSON library builds anything from it: refuses nesting past
+// the limit and numbers past what a double holds, with where they are, and returns where each
+// object key starts, in document order, so a repeated key can be placed. Malformed text is left
+// for the parser to report.
+std::vector<std::size_t> Preflight(const std::string& text, const std::string& source) {
+  std::vector<std::size_t> keys;
+  std::vector<char> nesting;
+  bool expectKey = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '"') {
+      if (expectKey) keys.push_back(i);
+      expectKey = false;
+      for (++i; i < text.size() && text[i] != '"'; ++i) {
+        if (text[i] == '\\') ++i;
+      }
+    } else if (c == '{' || c == '[') {
+      if (nesting.size() >= kMaxNesting) FailAt(source, text, i, "nested deeper than 64 levels");
+      nesting.push_back(c);
+      expectKey = c == '{';
+    } else if (c == '}' || c == ']') {
+      if (!nesting.empty()) nesting.pop_back();
+      expectKey = false;
+    } else if (c == ',') {
+      expectKey = !nesting.empty() && nesting.back() == '{';
+    } else if (c == '-' || (c >= '0' && c <= '9')) {
+      std::size_t end = i;
+      while (end < text.size() && std::strchr("+-0123456789.eE", text[end]) != nullptr &&
+             text[end] != '\0') {
+        ++end;
+      }
+      if (Overflows(std::string_view(text).substr(i, end - i))) {
+        FailAt(source, text, i,
+               "the number " + Quoted(text.substr(i, end - i), 40) + " is too large for a double");
+      }
+      i = end - 1;
+    }
+  }
+  return keys;
+}
+
 }  // namespace
 
 Preset ParsePreset(const std::string& text, const std::string& source) {
+  if (text.size() > kMaxPresetBytes) {
+    Fail(source, "holds " + std::to_string(text.size()) + " bytes; a preset is at most 16 MiB");
+  }
+  const std::vector<std::size_t> keys = Preflight(text, source);
   Preset preset;
   preset.source = source;
+  // Keys by document order, and the keys of each object open at the moment.
+  std::size_t keyCount = 0;
+  std::vector<std::set<std::string>> open;
+  struct DuplicateKey {
+    std::size_t ordinal;
+    std::string key;
+  };
+  const Json::parser_callback_t noteKeys = [&](int, nlohmann::json::parse_event_t event,
+                                               Json& parsed) {
+    using Event = nlohmann::json::parse_event_t;
+    if (event == Event::object_start) {
+      open.emplace_back();
+    } else if (event == Event::object_end) {
+      if (!open.empty()) open.pop_back();
+    } else if (event == Event::key) {
+      const std::string key = parsed.get<std::string>();
+      if (!open.empty() && !open.back().insert(key).second) throw DuplicateKey{keyCount, key};
+      ++keyCount;
+    }
+    return true;
+  };
   try {
-    preset.document = Json::parse(text);
+    preset.document = Json::parse(text, noteKeys);
+  } catch (const DuplicateKey& d) {
+    FailAt(source, text, d.ordinal < keys.size() ? keys[d.ordinal] : 0,
+           "the key " + Quoted(d.key) + " is given twice in one object");
   } catch (const nlohmann::json::parse_error& e) {
     // The parser reports the byte it stopped at (1-based); people want a line and a column.
-    const std::size_t at = std::min<std::size_t>(e.byte == 0 ? 0 : e.byte - 1, text.size());
-    const std::size_t lineStart = text.rfind('\n', at == 0 ? 0 : at - 1);
-    const long line = 1 + std::count(text.begin(), text.begin() + static_cast<long>(at), '\n');
-    const std::size_t column =
-        at - (lineStart == std::string::npos || at == 0 ? 0 : lineStart + 1) + 1;
     std::string why = e.what();
     // Keep the parser's reason, not its own position or exception id.
     if (const auto colon = why.find(": "); colon != std::string::npos) why = why.substr(colon + 2);
-    throw CliError(source + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " + why,
-                   2);
+    FailAt(source, text, e.byte == 0 ? 0 : e.byte - 1, Cut(why));
+  } catch (const nlohmann::json::exception& e) {
+    // What the text scan above did not foresee: the library's reason, without its id.
+    std::string why = e.what();
+    if (const auto bracket = why.find("] "); bracket != std::string::npos) {
+      why = why.substr(bracket + 2);
+    }
+    Fail(source, Cut(why));
   }
   const Json& doc = preset.document;
   if (!doc.is_object()) Fail(source, "a preset is a JSON object with \"parameters\"");
@@ -380,8 +513,14 @@ Preset ParsePreset(const std::string& text, const std::string& source) {
 Preset LoadPreset(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw CliError("cannot read preset '" + path + "': no such file", 2);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // No more than one byte past the limit is read, whatever the file (or pipe) holds.
+  std::string text;
+  char buffer[65536];
+  while (text.size() <= kMaxPresetBytes && in.read(buffer, sizeof buffer).gcount() > 0) {
+    text.append(buffer, static_cast<std::size_t>(in.gcount()));
+  }
   if (in.bad()) throw CliError("cannot read preset '" + path + "'", 2);
+  if (text.size() > kMaxPresetBytes) Fail(path, "holds more than 16 MiB; a preset is at most that");
   return ParsePreset(text, path);
 }
 
@@ -485,9 +624,74 @@ std::vector<Schedule> ApplyPreset(const Preset& preset, ParamStore& store,
   return applier.TakeSchedules();
 }
 
+namespace {
+
+bool Takes(const ParamStore& store, PF_ParamIndex index, double value) {
+  try {
+    store.CheckNumber(index, value);
+    return true;
+  } catch (const headless::ParamError&) {
+    return false;
+  }
+}
+
+// The first frame of first to last on which the schedule gives a value its parameter does not
+// take. Values change only from one period to the next and a step schedule moves one way, so
+// the ends, the second period and a search between them find it without visiting every frame.
+std::optional<std::int64_t> FirstRefusedFrame(const Schedule& s, const ParamStore& store,
+                                              std::int64_t first, std::int64_t last) {
+  std::optional<std::int64_t> found;
+  auto consider = [&](std::int64_t f) {
+    if (!Takes(store, s.index, s.ValueAt(f)) && (!found || f < *found)) found = f;
+  };
+  std::int64_t a = first;
+  std::int64_t b = last;
+  if (s.burst) {
+    if (first < s.burstFirst) consider(first);
+    if (last > s.burstLast) consider(std::max(first, s.burstLast + 1));
+    a = std::max(first, s.burstFirst);
+    b = std::min(last, s.burstLast);
+  }
+  if (a > b) return found;
+  consider(a);
+  consider(b);
+  const std::int64_t from = s.burst ? s.burstFirst : 0;
+  const std::int64_t next = from + ((a - from) / s.every + 1) * s.every;
+  if (next <= b) consider(next);
+  if (s.mode == Schedule::Mode::Step && Takes(store, s.index, s.ValueAt(a)) &&
+      !Takes(store, s.index, s.ValueAt(b))) {
+    std::int64_t taken = a;
+    std::int64_t refused = b;
+    while (refused - taken > 1) {
+      const std::int64_t mid = taken + (refused - taken) / 2;
+      (Takes(store, s.index, s.ValueAt(mid)) ? taken : refused) = mid;
+    }
+    consider(refused);
+  }
+  return found;
+}
+
+}  // namespace
+
+void CheckSchedules(const std::vector<Schedule>& schedules, const ParamStore& store,
+                    std::int64_t first, std::int64_t last) {
+  const auto paths = GroupPaths(store);
+  for (const Schedule& s : schedules) {
+    if (const auto f = FirstRefusedFrame(s, store, first, last)) {
+      try {
+        store.CheckNumber(s.index, s.ValueAt(*f));
+      } catch (const headless::ParamError& e) {
+        Refuse(paths, s.index,
+               "its schedule reaches a value it does not take at " + FrameText(*f) + ": " +
+                   StoreRefusal(e));
+      }
+    }
+  }
+}
+
 void ExpandSchedules(const std::vector<Schedule>& schedules, ParamStore& store, const Rate& rate,
                      std::int64_t first, std::int64_t last) {
-  const auto paths = GroupPaths(store);
+  CheckSchedules(schedules, store, first, last);
   for (const Schedule& s : schedules) {
     std::vector<Keyframe> keys;
     for (std::int64_t f = first; f <= last; ++f) {
@@ -498,14 +702,6 @@ void ExpandSchedules(const std::vector<Schedule>& schedules, ParamStore& store, 
       key.number = v;
       key.interpolation = Interpolation::Hold;
       keys.push_back(key);
-      // Check each new value as it comes, so the message names the frame.
-      try {
-        store.CheckNumber(s.index, v);
-      } catch (const headless::ParamError& e) {
-        Refuse(paths, s.index,
-               "its schedule reaches a value it does not take at " + FrameText(f) + ": " +
-                   StoreRefusal(e));
-      }
     }
     store.SetKeyframes(s.index, std::move(keys));
   }

@@ -76,6 +76,11 @@ struct ApplyOptions {
 std::vector<Schedule> ApplyPreset(const Preset& preset, headless::ParamStore& store,
                                   const ApplyOptions& options);
 
+/// Throws CliError (status 2) naming the first frame of first to last on which a schedule leaves
+/// its parameter's valid range, in time independent of the number of frames.
+void CheckSchedules(const std::vector<Schedule>& schedules, const headless::ParamStore& store,
+                    std::int64_t first, std::int64_t last);
+
 /// Gives each scheduled parameter hold keyframes on frames first to last (the first frame and
 /// every frame where the value changes). Throws CliError (status 2) when a schedule leaves the
 /// parameter's valid range over those frames.

@@ -10,8 +10,10 @@
 
 #include "cli/looks.h"
 #include "cli/matte.h"
+#include "cli/output_file.h"
 #include "cli/param_args.h"
 #include "cli/progress.h"
+#include "cli/text.h"
 
 namespace jf::cli {
 namespace {
@@ -41,16 +43,8 @@ const std::regex& FramePattern() {
 
 // The preset an image records, read back from its metadata.
 Preset PresetFromImage(const std::string& path) {
-  std::string text = ReadImageText(path, kPresetKey);
-  // TIFF keeps no attributes of its own; there the preset is the image description.
-  if (text.empty()) {
-    const std::string description = ReadImageText(path, "ImageDescription");
-    if (description.find("\"parameters\"") != std::string::npos) text = description;
-  }
-  if (text.empty()) {
-    throw CliError("'" + path + "' records no preset (it was not written by jitterforge)", 2);
-  }
-  return ParsePreset(text, path + " (its recorded preset)");
+  const auto texts = ReadTextAttributes(path, {kPresetKey, "ImageDescription"});
+  return RecordedPreset(texts[0], texts[1], path);
 }
 
 std::map<std::string, std::string> Provenance(const std::string& output,
@@ -65,6 +59,17 @@ std::map<std::string, std::string> Provenance(const std::string& output,
 
 }  // namespace
 
+Preset RecordedPreset(const std::string& presetText, const std::string& description,
+                      const std::string& path) {
+  std::string text = presetText;
+  // TIFF keeps no attributes of its own; there the preset is the image description.
+  if (text.empty() && description.find("\"parameters\"") != std::string::npos) text = description;
+  if (text.empty()) {
+    throw CliError("'" + path + "' records no preset (it was not written by jitterforge)", 2);
+  }
+  return ParsePreset(text, path + " (its recorded preset)");
+}
+
 PF_RationalScale ParseScale(const std::string& text, const std::string& option) {
   long num = 0;
   long den = 1;
@@ -76,8 +81,8 @@ PF_RationalScale ParseScale(const std::string& text, const std::string& option) 
     return ec == std::errc() && p == s.data() + s.size() && !s.empty();
   };
   if (!whole(a, num) || !whole(b, den) || num <= 0 || den <= 0 || num > den || den > 1 << 20) {
-    throw CliError(
-        option + " takes a factor N/D with 0 < N <= D, such as 1/2, not \"" + text + "\"", 2);
+    throw CliError(option + " takes a factor N/D with 0 < N <= D, such as 1/2, not " + Quoted(text),
+                   2);
   }
   return PF_RationalScale{static_cast<A_long>(num), static_cast<A_u_long>(den)};
 }
@@ -170,20 +175,24 @@ void RunRender(const RenderOptions& options) {
   headless::RenderSettings settings;
   nlohmann::ordered_json renderRecord;
   renderRecord["depth"] = depth;
-  const std::string dsx = !options.downsampleX.empty()  ? options.downsampleX
-                          : !options.downsample.empty() ? options.downsample
-                                                        : recorded.downsampleX;
-  const std::string dsy = !options.downsampleY.empty()  ? options.downsampleY
-                          : !options.downsample.empty() ? options.downsample
-                                                        : recorded.downsampleY;
+  // Each factor from its own option, else --downsample, else what the preset records; a message
+  // names where the factor came from.
+  auto factor = [&](const std::string& own, const char* ownName, const std::string& fromRecord,
+                    const char* recordName) -> std::pair<std::string, std::string> {
+    if (!own.empty()) return {own, ownName};
+    if (!options.downsample.empty()) return {options.downsample, "--downsample"};
+    return {fromRecord, look.preset ? look.preset->source + ": \"render\"." + recordName : ""};
+  };
+  const auto [dsx, dsxName] =
+      factor(options.downsampleX, "--downsample-x", recorded.downsampleX, "downsample_x");
+  const auto [dsy, dsyName] =
+      factor(options.downsampleY, "--downsample-y", recorded.downsampleY, "downsample_y");
   if (!dsx.empty()) {
-    settings.downsampleX =
-        ParseScale(dsx, options.downsampleX.empty() ? "--downsample" : "--downsample-x");
+    settings.downsampleX = ParseScale(dsx, dsxName);
     renderRecord["downsample_x"] = dsx;
   }
   if (!dsy.empty()) {
-    settings.downsampleY =
-        ParseScale(dsy, options.downsampleY.empty() ? "--downsample" : "--downsample-y");
+    settings.downsampleY = ParseScale(dsy, dsyName);
     renderRecord["downsample_y"] = dsy;
   }
 
@@ -200,6 +209,14 @@ void RunRender(const RenderOptions& options) {
   std::optional<FrameTime> single;
   if (sequence) {
     range = ParseFrameRange(options.frames, "--frames");
+    // Both ends within the host's time before anything is read, let alone rendered.
+    for (const std::int64_t end : {range.first, range.last}) {
+      try {
+        TimeOfFrame(end, look.rate);
+      } catch (const CliError& e) {
+        throw CliError("--frames " + Quoted(options.frames) + ": " + e.what(), 2);
+      }
+    }
     if (range.last > range.first && !HasFramePattern(options.output)) {
       throw CliError(
           "a sequence's OUTPUT names its frames with %d or %04d, not '" + options.output + "'", 2);
@@ -222,32 +239,43 @@ void RunRender(const RenderOptions& options) {
     throw CliError("--matte-channel and --invert-matte need --matte FILE", 2);
   }
   CheckOutputFormat(FramePath(options.output, range.first), depth);
-  // Every numbered input and matte must be there before the first frame renders.
-  for (const std::string* pattern : {&options.input, &options.matte}) {
-    if (pattern->empty() || !HasFramePattern(*pattern) ||
-        (pattern == &options.input && options.sample)) {
-      continue;
-    }
-    for (std::int64_t f = range.first; f <= range.last; ++f) {
+  const std::string input = options.sample ? "" : options.input;
+  auto inputsOf = [&](std::int64_t f) {
+    return std::vector<std::string>{input.empty() ? "" : FramePath(input, f),
+                                    options.matte.empty() ? "" : FramePath(options.matte, f)};
+  };
+  CheckOutputPath(FramePath(options.output, range.first), inputsOf(range.first));
+  // Every numbered input and matte must be there before the first frame renders, and no frame
+  // may be written over one of them.
+  const bool numbered = HasFramePattern(input) || HasFramePattern(options.matte);
+  for (std::int64_t f = range.first; numbered && f <= range.last; ++f) {
+    for (const std::string* pattern : {&input, &options.matte}) {
+      if (!HasFramePattern(*pattern)) continue;
       const std::string path = FramePath(*pattern, f);
       if (!fs::exists(path)) throw CliError("cannot read '" + path + "': no such file", 2);
     }
+    if (f != range.first) CheckOutputPath(FramePath(options.output, f), inputsOf(f));
   }
   const HostImage sample = options.sample ? MakeSample(depth) : HostImage{};
   HostImage first =
-      options.sample ? sample : ReadImage(FramePath(options.input, range.first), depth);
+      options.sample ? sample
+                     : ReadImage(FramePath(options.input, range.first), depth, options.maxPixels);
 
   Session session(options.session);
   ApplyLook(look, session);
-  ExpandSchedules(look.schedules, session.Params(), look.rate, range.first, range.last);
+  CheckSchedules(look.schedules, session.Params(), range.first, range.last);
 
   Progress progress(range.last - range.first + 1, options.quiet || !sequence);
   for (std::int64_t f = range.first; f <= range.last; ++f) {
     const FrameTime time = single ? *single : TimeOfFrame(f, look.rate);
     ApplyTime(time, settings);
+    // Each frame's schedules become keys of that frame alone, so a long range holds no more
+    // keys than a short one.
+    ExpandSchedules(look.schedules, session.Params(), look.rate, f, f);
     HostImage image = f == range.first ? std::move(first)
-                      : options.sample ? sample
-                                       : ReadImage(FramePath(options.input, f), depth);
+                      : options.sample
+                          ? sample
+                          : ReadImage(FramePath(options.input, f), depth, options.maxPixels);
     HostImage rendered = RenderFrame(session, image, settings);
     if (!options.matte.empty() || options.mix < 1) {
       std::vector<float> matte;

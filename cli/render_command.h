@@ -64,10 +64,16 @@ struct RenderOptions {
   std::string downsample;  // "N/D" for both axes
   std::string downsampleX;
   std::string downsampleY;
+  std::uint64_t maxPixels = 0;  // --max-pixels; 0: the machine's default
   SessionOptions session;
   // Kept for callers that set parameters directly; appended to look.settings.
   std::vector<std::string> settings;
 };
+
+/// The preset an image at path records: its preset attribute, else a TIFF description holding
+/// one. Throws CliError (status 2) naming the image when there is none or it is malformed.
+Preset RecordedPreset(const std::string& presetText, const std::string& description,
+                      const std::string& path);
 
 /// Parses "N/D" or "N" into a scale with a positive denominator; throws CliError (status 2).
 PF_RationalScale ParseScale(const std::string& text, const std::string& option);

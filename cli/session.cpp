@@ -7,6 +7,7 @@
 
 #include "cli/image_io.h"
 #include "cli/platform.h"
+#include "cli/text.h"
 
 namespace jf::cli {
 namespace {
@@ -77,6 +78,17 @@ Session::Session(const SessionOptions& options) {
         std::make_unique<headless::Module>(headless::Module::Load(FindModule(options.modulePath)));
   } catch (const headless::ModuleError& e) {
     throw CliError(e.what(), 2);
+  }
+  // The names go into listings, presets and image metadata, which are UTF-8 text.
+  const auto& pipl = m_module->GetPipl();
+  for (const auto& [property, text] :
+       {std::pair{"name", &pipl.name}, std::pair{"catg", &pipl.category},
+        std::pair{"eMNA", &pipl.matchName}}) {
+    if (!IsUtf8(*text)) {
+      throw CliError(m_module->Path() + ": malformed PiPL: property \"" + property +
+                         "\" is not UTF-8 text (" + Quoted(*text) + ")",
+                     2);
+    }
   }
   m_host = std::make_unique<headless::Host>();
   const int threads = options.threads > 0

@@ -14,7 +14,9 @@
 #include <type_traits>
 
 #include "cli/bitmap_font.h"
+#include "cli/budget.h"
 #include "cli/image_io.h"
+#include "cli/output_file.h"
 #include "cli/param_args.h"
 
 namespace jf::cli {
@@ -126,7 +128,7 @@ int LabelScale(int tileWidth) {
 
 // The tiles in a grid, each under its label; all images are of one size.
 HostImage Compose(const std::vector<SheetTile>& tiles, const std::vector<HostImage>& images,
-                  int columns, const std::string& input) {
+                  int columns, const std::string& input, std::uint64_t maxPixels) {
   const int width = images.front().width;
   const int height = images.front().height;
   std::size_t lines = 1;
@@ -141,6 +143,7 @@ HostImage Compose(const std::vector<SheetTile>& tiles, const std::vector<HostIma
   if (sheetWidth > 30000 || sheetHeight > 30000) {
     throw CliError("the sheet of " + input + " would be over 30000 pixels on a side", 2);
   }
+  CheckFrameBudget("the sheet of " + input, sheetWidth, sheetHeight, 8, maxPixels);
   HostImage sheet;
   sheet.width = static_cast<int>(sheetWidth);
   sheet.height = static_cast<int>(sheetHeight);
@@ -396,7 +399,8 @@ HostImage ReadInput(const SheetOptions& options, int sampleWidth = 640, int samp
   if (options.sample)
     return MakeSample(options.depth != 0 ? options.depth : 8, sampleWidth, sampleHeight);
   return ReadImage(options.input,
-                   options.depth != 0 ? options.depth : ImageFileDepth(options.input));
+                   options.depth != 0 ? options.depth : ImageFileDepth(options.input),
+                   options.maxPixels);
 }
 
 // The input as messages name it.
@@ -412,7 +416,7 @@ void RunStageSheet(const SheetOptions& options) {
   const auto images = RenderTiles(tiles, input, headless::RenderSettings{}, sessions);
   const int columns =
       std::min<int>(options.columns > 0 ? options.columns : 3, static_cast<int>(tiles.size()));
-  const HostImage sheet = Compose(tiles, images, columns, InputName(options));
+  const HostImage sheet = Compose(tiles, images, columns, InputName(options), options.maxPixels);
   if (!options.tilesFolder.empty()) WriteTiles(options.tilesFolder, tiles, images);
   WriteImage(options.output, sheet, {{"Software", std::string("jitterforge ") + JF_VERSION}});
 }
@@ -466,8 +470,8 @@ void RunVarySheet(const SheetOptions& options) {
     ExpandSchedules(own.schedules, session->Params(), own.rate, time.frame, time.frame);
   }
   const auto images = RenderTiles(tiles, reduced, settings, sessions);
-  const HostImage sheet =
-      Compose(tiles, images, std::min(columns, static_cast<int>(tiles.size())), InputName(options));
+  const HostImage sheet = Compose(tiles, images, std::min(columns, static_cast<int>(tiles.size())),
+                                  InputName(options), options.maxPixels);
   if (!options.tilesFolder.empty()) {
     WriteTiles(options.tilesFolder, tiles, images);
     // The reduced input, so `render --downsample 1/COLUMNS` can make any tile again.
@@ -503,6 +507,7 @@ void RunSheet(const SheetOptions& options) {
        !look.settings.empty() || options.time.frame || options.time.seconds)) {
     throw CliError("a sheet shows a look across values: give --vary KEY=A..B with it", 2);
   }
+  CheckOutputPath(options.output, {options.input});
   // Checked now, so a render is not wasted on a folder that cannot hold the tiles.
   if (!options.tilesFolder.empty() && fs::exists(options.tilesFolder) &&
       !fs::is_directory(options.tilesFolder)) {

@@ -35,8 +35,9 @@ struct SheetOptions {
   /// any, the sheet shows the look at every combination, each tile rendered at 1/columns of
   /// the input's size as `render --downsample` renders an input already reduced to it.
   std::vector<std::string> varies;
-  LookOptions look;  // the look the varies start from
-  TimeOptions time;  // the moment the varies are shown at, as render takes it
+  LookOptions look;             // the look the varies start from
+  TimeOptions time;             // the moment the varies are shown at, as render takes it
+  std::uint64_t maxPixels = 0;  // --max-pixels; 0: the machine's default
   SessionOptions session;
 };
 

@@ -7,24 +7,16 @@
 #include <cstring>
 #include <vector>
 
+#include "cli/budget.h"
 #include "cli/matte.h"
 #include "cli/progress.h"
+#include "cli/text.h"
 
 namespace jf::cli {
 namespace {
 
 // Raw layouts are little-endian; this host reads and writes them as they lie in memory.
 static_assert(std::endian::native == std::endian::little);
-
-bool ParseSize(const std::string& text, int& width, int& height) {
-  const auto x = text.find('x');
-  if (x == std::string::npos) return false;
-  auto whole = [](const std::string& s, int& out) {
-    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
-    return !s.empty() && ec == std::errc() && p == s.data() + s.size() && out >= 1 && out <= 30000;
-  };
-  return whole(text.substr(0, x), width) && whole(text.substr(x + 1), height);
-}
 
 const char* FormatName(PixFmt format) {
   switch (format) {
@@ -40,11 +32,42 @@ const char* FormatName(PixFmt format) {
 
 }  // namespace
 
+bool ParseFrameSize(const std::string& text, int& width, int& height) {
+  const auto x = text.find('x');
+  if (x == std::string::npos) return false;
+  auto whole = [](const std::string& s, int& out) {
+    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
+    return !s.empty() && ec == std::errc() && p == s.data() + s.size() && out >= 1 && out <= 30000;
+  };
+  return whole(text.substr(0, x), width) && whole(text.substr(x + 1), height);
+}
+
+RawFrameReader::RawFrameReader(std::FILE* in, std::size_t frameBytes)
+    : m_in(in), m_frameBytes(frameBytes) {}
+
+std::size_t RawFrameReader::Read() {
+  // A few megabytes at a time until the first frame is whole; later frames reuse the buffer.
+  constexpr std::size_t kChunk = std::size_t{4} << 20;
+  std::size_t got = 0;
+  while (got < m_frameBytes) {
+    if (m_buffer.size() < m_frameBytes && m_buffer.size() - got < kChunk) {
+      m_buffer.resize(std::min(m_frameBytes, std::max(m_buffer.size() * 2, got + kChunk)));
+    }
+    const std::size_t n = std::fread(m_buffer.data() + got, 1, m_buffer.size() - got, m_in);
+    if (n == 0) break;
+    got += n;
+  }
+  if (std::ferror(m_in)) {
+    throw CliError(std::string("cannot read standard input: ") + std::strerror(errno), 2);
+  }
+  return got;
+}
+
 PixFmt ParsePixFmt(const std::string& text) {
   if (text == "rgba") return PixFmt::Rgba;
   if (text == "rgba64le") return PixFmt::Rgba64le;
   if (text == "gbrapf32le") return PixFmt::Gbrapf32le;
-  throw CliError("--pix-fmt takes rgba, rgba64le or gbrapf32le, not \"" + text + "\"", 2);
+  throw CliError("--pix-fmt takes rgba, rgba64le or gbrapf32le, not " + Quoted(text), 2);
 }
 
 int DepthOf(PixFmt format) {
@@ -129,30 +152,24 @@ void ToRaw(PixFmt format, const HostImage& image, std::uint8_t* raw) {
 void RunStream(const StreamOptions& options, std::FILE* in, std::FILE* out) {
   int width = 0;
   int height = 0;
-  if (!ParseSize(options.size, width, height)) {
-    throw CliError("--size takes WIDTHxHEIGHT (1 to 30000 each), such as 1920x1080, not \"" +
-                       options.size + "\"",
+  if (!ParseFrameSize(options.size, width, height)) {
+    throw CliError("--size takes WIDTHxHEIGHT (1 to 30000 each), such as 1920x1080, not " +
+                       Quoted(options.size),
                    2);
   }
   const PixFmt format = ParsePixFmt(options.pixFmt);
   if (options.startFrame < 0) throw CliError("--start-frame takes a frame from 0", 2);
+  CheckFrameBudget("--size", width, height, DepthOf(format), options.maxPixels);
   Look look = LoadLook(options.look);
+  TimeOfFrame(options.startFrame, look.rate);
   Session session(options.session);
   ApplyLook(look, session);
 
   const std::size_t bytes = FrameBytes(format, width, height);
-  std::vector<std::uint8_t> raw(bytes);
+  RawFrameReader reader(in, bytes);
   Progress progress(0, options.quiet);
   for (std::int64_t frame = options.startFrame;; ++frame) {
-    std::size_t got = 0;
-    while (got < bytes) {
-      const std::size_t n = std::fread(raw.data() + got, 1, bytes - got, in);
-      if (n == 0) break;
-      got += n;
-    }
-    if (std::ferror(in)) {
-      throw CliError(std::string("cannot read standard input: ") + std::strerror(errno), 2);
-    }
+    const std::size_t got = reader.Read();
     if (got == 0) break;
     if (got < bytes) {
       throw CliError("standard input ended " + std::to_string(got) + " bytes into frame " +
@@ -165,14 +182,14 @@ void RunStream(const StreamOptions& options, std::FILE* in, std::FILE* out) {
     ExpandSchedules(look.schedules, session.Params(), look.rate, frame, frame);
     headless::RenderSettings settings;
     ApplyTime(TimeOfFrame(frame, look.rate), settings);
-    const HostImage original = FromRaw(format, width, height, raw.data());
+    const HostImage original = FromRaw(format, width, height, reader.Data());
     HostImage rendered = RenderFrame(session, original, settings);
     if (options.mix < 1) {
       ApplyMatte(original, rendered,
                  MixCoverage({}, options.mix, static_cast<std::size_t>(width) * height));
     }
-    ToRaw(format, rendered, raw.data());
-    if (std::fwrite(raw.data(), 1, bytes, out) != bytes || std::fflush(out) != 0) {
+    ToRaw(format, rendered, reader.Data());
+    if (std::fwrite(reader.Data(), 1, bytes, out) != bytes || std::fflush(out) != 0) {
       throw CliError(std::string("cannot write standard output: ") + std::strerror(errno), 1);
     }
     progress.FrameDone();

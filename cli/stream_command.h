@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "cli/render_command.h"
 
@@ -24,6 +25,25 @@ int DepthOf(PixFmt format);
 /// Bytes of one frame.
 std::size_t FrameBytes(PixFmt format, int width, int height);
 
+/// Parses "WIDTHxHEIGHT", each 1 to 30000; false when text is not that.
+bool ParseFrameSize(const std::string& text, int& width, int& height);
+
+/// Whole raw frames from a stream, one after another. The buffer grows with the bytes that
+/// arrive, so a frame size the data never fills costs no more memory than the data.
+class RawFrameReader {
+ public:
+  RawFrameReader(std::FILE* in, std::size_t frameBytes);
+  /// Reads the next frame into Data(); returns the bytes read: the frame size, 0 at the end of
+  /// the stream, fewer when it ends inside the frame. Throws CliError (status 2) on a read error.
+  std::size_t Read();
+  std::uint8_t* Data() { return m_buffer.data(); }
+
+ private:
+  std::FILE* m_in;
+  std::size_t m_frameBytes;
+  std::vector<std::uint8_t> m_buffer;
+};
+
 /// Raw frame bytes to the host layout and back.
 HostImage FromRaw(PixFmt format, int width, int height, const std::uint8_t* raw);
 void ToRaw(PixFmt format, const HostImage& image, std::uint8_t* raw);
@@ -35,6 +55,7 @@ struct StreamOptions {
   std::int64_t startFrame = 0;  // the number of the first frame read
   double mix = 1;               // how much of the rendered frame is blended over the original
   bool quiet = false;
+  std::uint64_t maxPixels = 0;  // --max-pixels; 0: the machine's default
   SessionOptions session;
 };
 

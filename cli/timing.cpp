@@ -7,6 +7,7 @@
 #include <numeric>
 
 #include "cli/errors.h"
+#include "cli/text.h"
 
 namespace jf::cli {
 namespace {
@@ -35,13 +36,14 @@ Rate ParseRate(const std::string& text, const std::string& option) {
     const std::string digits = text.substr(0, dot) + text.substr(dot + 1);
     const std::size_t places = text.size() - dot - 1;
     ok = places >= 1 && places <= 6 && Whole(digits, rate.num);
-    for (std::size_t i = 0; i < places; ++i) rate.den *= 10;
+    // Only a rate that passed the check scales its denominator: more places would overflow it.
+    for (std::size_t i = 0; ok && i < places; ++i) rate.den *= 10;
   } else {
     ok = Whole(text, rate.num);
   }
   if (!ok || rate.num <= 0 || rate.den <= 0 || rate.num > 1000000 || rate.den > 1000000) {
     throw CliError(
-        option + " takes a frame rate such as 24, 30000/1001 or 29.97, not \"" + text + "\"", 2);
+        option + " takes a frame rate such as 24, 30000/1001 or 29.97, not " + Quoted(text), 2);
   }
   const std::int64_t g = std::gcd(rate.num, rate.den);
   return Rate{rate.num / g, rate.den / g};
@@ -54,9 +56,9 @@ std::string RateText(const Rate& rate) {
 
 FrameTime TimeOfFrame(std::int64_t frame, const Rate& rate) {
   if (frame < 0 || frame > kMaxTime / rate.den) {
-    throw CliError("frame " + std::to_string(frame) + " lies outside the host's time at " +
-                       RateText(rate) + " fps (frames 0 to " + std::to_string(kMaxTime / rate.den) +
-                       ")",
+    throw CliError("frame " + std::to_string(frame) + " lies outside what the host's 32-bit time " +
+                       "carries at " + RateText(rate) + " fps (frames 0 to " +
+                       std::to_string(kMaxTime / rate.den) + ")",
                    2);
   }
   return FrameTime{static_cast<A_long>(frame * rate.den), static_cast<A_long>(rate.den),
@@ -106,8 +108,8 @@ FrameRange ParseFrameRange(const std::string& text, const std::string& option) {
           ? Whole(text, range.first) && (range.last = range.first, true)
           : Whole(text.substr(0, dash), range.first) && Whole(text.substr(dash + 1), range.last);
   if (!ok || range.first < 0 || range.last < range.first) {
-    throw CliError(
-        option + " takes frames A-B with 0 <= A <= B, or one frame, not \"" + text + "\"", 2);
+    throw CliError(option + " takes frames A-B with 0 <= A <= B, or one frame, not " + Quoted(text),
+                   2);
   }
   return range;
 }

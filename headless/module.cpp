@@ -135,7 +135,8 @@ Pipl ParsePipl(std::span<const std::uint8_t> bytes, const std::string& origin) {
       pipl.matchName = PascalString(p, origin);
     } else if (p.key == "8664") {
       const auto* begin = p.value.data();
-      const void* nul = std::memchr(begin, 0, p.value.size());
+      // An empty value has no bytes to search (and may have no buffer at all).
+      const void* nul = p.value.empty() ? nullptr : std::memchr(begin, 0, p.value.size());
       if (nul == nullptr) Fail(origin, "malformed PiPL: the entry point name is not terminated");
       pipl.entryPoint.assign(reinterpret_cast<const char*>(begin),
                              static_cast<const std::uint8_t*>(nul) - begin);

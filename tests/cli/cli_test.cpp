@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -75,15 +76,47 @@ TEST_F(CliTest, ValuesOfEveryKindAreAccepted) {
   EXPECT_TRUE(fs::exists(Path("out.png")));
 }
 
+// An uncompressed 64x64 RGB TIFF with its directory first, cut 500 bytes into its pixels: the
+// directory reads, the strip does not.
+std::string CutTiff() {
+  auto u16 = [](unsigned v) {
+    return std::string{static_cast<char>(v), static_cast<char>(v >> 8)};
+  };
+  auto u32 = [&](unsigned v) { return u16(v & 0xFFFF) + u16(v >> 16); };
+  const unsigned entries = 9, bitsAt = 8 + 2 + entries * 12 + 4, dataAt = bitsAt + 6;
+  std::string tiff = "II*" + std::string(1, '\0') + u32(8) + u16(entries);
+  for (const auto& [tag, type, value] :
+       std::vector<std::array<unsigned, 3>>{{256, 3, 64},
+                                            {257, 3, 64},
+                                            {258, 3, bitsAt},
+                                            {259, 3, 1},
+                                            {262, 3, 2},
+                                            {273, 4, dataAt},
+                                            {277, 3, 3},
+                                            {278, 3, 64},
+                                            {279, 4, 64 * 64 * 3}}) {
+    tiff += u16(tag) + u16(type) + u32(tag == 258 ? 3 : 1) +
+            (type == 3 && tag != 258 ? u16(value) + u16(0) : u32(value));
+  }
+  return tiff + u32(0) + u16(8) + u16(8) + u16(8) + std::string(500, '\x7f');
+}
+
 TEST_F(CliTest, UnreadableInputLeavesAnExistingOutputUntouched) {
   const std::string out = Path("keep.png");
   { std::ofstream(out) << "precious"; }
   std::ofstream(Path("bad.png")) << "not an image";
-  for (const std::string& input : std::vector<std::string>{Path("missing.png"), Path("bad.png")}) {
+  jf::cli::testing::WriteText(Path("cut.tif"), CutTiff());
+  jf::cli::WriteImage(Path("whole.png"), jf::cli::MakeSample(8, 64, 64));
+  const std::string png = jf::cli::testing::ReadText(Path("whole.png"));
+  jf::cli::testing::WriteText(Path("cut.png"), png.substr(0, png.size() / 2));
+  for (const std::string& input : std::vector<std::string>{Path("missing.png"), Path("bad.png"),
+                                                           Path("cut.tif"), Path("cut.png")}) {
     const Result r = RunCli("render " + input + " " + out);
-    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.status, 2) << input;
+    // The libraries' own lines folded into the command's one, without their nonsense rows.
     EXPECT_EQ(Lines(r.err), 1) << r.err;
     EXPECT_NE(r.err.find(input), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("4294967295"), std::string::npos) << r.err;
   }
   std::ifstream in(out);
   std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -102,13 +135,28 @@ TEST_F(CliTest, UnwritableOutputIsOneLineAndNonZero) {
 
 TEST_F(CliTest, ModulesThatCannotBeLoadedAreOneLineWithStatusTwo) {
   std::ofstream(Path("text.so")) << "hello";
-  for (const std::string& module :
-       std::vector<std::string>{Path("missing.so"), Path("text.so"), std::string("/bin/true")}) {
-    const Result r = RunCli("about --module " + module);
-    EXPECT_EQ(r.status, 2) << module;
-    EXPECT_EQ(Lines(r.err), 1) << r.err;
-    EXPECT_NE(r.err.find(module), std::string::npos) << r.err;
+  // The module with the first byte of its PiPL name (vendor "8BIM", key "name", stored as
+  // little-endian codes) made a byte that starts no UTF-8 character; an unoptimised build also
+  // keeps a copy of the PiPL among its constants, changed alike.
+  std::string module = jf::cli::testing::ReadText(JF_MODULE_PATH);
+  ASSERT_NE(module.find("MIB8eman"), std::string::npos);
+  for (auto name = module.find("MIB8eman"); name != std::string::npos;
+       name = module.find("MIB8eman", name + 1)) {
+    module[name + 8 + 8 + 1] = '\x80';
   }
+  jf::cli::testing::WriteText(Path("badname.so"), module);
+  for (const std::string& module : std::vector<std::string>{
+           Path("missing.so"), Path("text.so"), std::string("/bin/true"), Path("badname.so")}) {
+    for (const char* command : {"about", "params --json"}) {
+      const Result r = RunCli(std::string(command) + " --module " + module);
+      EXPECT_EQ(r.status, 2) << module;
+      EXPECT_EQ(Lines(r.err), 1) << r.err;
+      EXPECT_NE(r.err.find(module), std::string::npos) << r.err;
+      EXPECT_EQ(r.out, "") << module;
+    }
+  }
+  const Result bad = RunCli("params --json --module " + Path("badname.so"));
+  EXPECT_NE(bad.err.find("malformed PiPL"), std::string::npos) << bad.err;
 }
 
 TEST_F(CliTest, ParamsJsonIsCleanDataWithHiddenState) {

@@ -144,9 +144,14 @@ TEST(Frei0rFilter, PresetThatCannotBeUsedPassesFramesThroughWithAMessage) {
   Write(folder / "broken.json", "{\"parameters\": {");
   Write(folder / "unknown.json", R"({"parameters": {"No Such/Thing": {"value": 1}}})");
   Write(folder / "good.json", kKeyframedPreset);
+  // Hostile ones: a value nested far past any stack's depth, a number past a double.
+  Write(folder / "deep.json", R"({"parameters": {"Warp/Offset": )" + std::string(100000, '[') +
+                                  std::string(100000, ']') + "}}");
+  Write(folder / "overflow.json", R"({"parameters": {"Warp/Offset": 1e400}})");
   const unsigned w = 32, h = 16;
   const Frame in = PatternFrame(w, h);
-  for (const std::string name : {"missing.json", "broken.json", "unknown.json", "no-such-look"}) {
+  for (const std::string name : {"missing.json", "broken.json", "unknown.json", "deep.json",
+                                 "overflow.json", "no-such-look"}) {
     SCOPED_TRACE(name);
     f0r_instance_t instance = Library().construct(w, h);
     ASSERT_NE(instance, nullptr);
@@ -160,6 +165,7 @@ TEST(Frei0rFilter, PresetThatCannotBeUsedPassesFramesThroughWithAMessage) {
     EXPECT_EQ(second, in);
     EXPECT_NE(err.find("jitterforge: "), std::string::npos) << err;
     EXPECT_NE(err.find(name), std::string::npos) << err;
+    EXPECT_EQ(err.find("json.exception"), std::string::npos) << err;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     // A usable preset afterwards renders again.
     SetPreset(instance, (folder / "good.json").string());

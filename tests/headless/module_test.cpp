@@ -136,6 +136,8 @@ TEST(Pipl, RefusesWhatIsNotALoadableEffect) {
   props = GoodProperties();
   props[3].value = {'E', 'n', 't', 'r'};  // no terminator
   EXPECT_NE(ParseError(PiplBytes(props, 12)).find("not terminated"), std::string::npos);
+  props[3].value = {};  // nothing at all
+  EXPECT_NE(ParseError(PiplBytes(props, 12)).find("not terminated"), std::string::npos);
 
   props = GoodProperties();
   props[1].value = {30, 'a'};  // string longer than its value
