@@ -56,18 +56,40 @@ void ToHost(const T* file, int channels, std::size_t n, T* out, T opaque) {
   }
 }
 
+// The host's ARGB pixels in a file's RGBA order, or RGB when channels is 3.
 template <typename T>
-std::vector<T> ToFile(const HostImage& image) {
+std::vector<T> ToFile(const HostImage& image, int channels) {
   const std::size_t n = static_cast<std::size_t>(image.width) * image.height;
   const T* in = reinterpret_cast<const T*>(image.data.data());
-  std::vector<T> file(n * 4);
+  std::vector<T> file(n * channels);
   for (std::size_t i = 0; i < n; ++i) {
-    file[i * 4 + 0] = in[i * 4 + 1];
-    file[i * 4 + 1] = in[i * 4 + 2];
-    file[i * 4 + 2] = in[i * 4 + 3];
-    file[i * 4 + 3] = in[i * 4 + 0];
+    T* p = &file[i * channels];
+    p[0] = in[i * 4 + 1];
+    p[1] = in[i * 4 + 2];
+    p[2] = in[i * 4 + 3];
+    if (channels == 4) p[3] = in[i * 4 + 0];
   }
   return file;
+}
+
+template <typename T>
+bool AllOpaque(const HostImage& image, T opaque) {
+  const std::size_t n = static_cast<std::size_t>(image.width) * image.height;
+  const T* in = reinterpret_cast<const T*>(image.data.data());
+  for (std::size_t i = 0; i < n; ++i) {
+    if (in[i * 4] != opaque) return false;
+  }
+  return true;
+}
+
+// An image read from a file without alpha is written without it, unless the render made some
+// pixel less than opaque: then the alpha is kept rather than lost.
+int FileChannels(const HostImage& image) {
+  if (image.fileHasAlpha) return 4;
+  const bool opaque = image.depth == 8    ? AllOpaque<std::uint8_t>(image, 255)
+                      : image.depth == 16 ? AllOpaque<std::uint16_t>(image, 32768)
+                                          : AllOpaque<float>(image, 1.0f);
+  return opaque ? 3 : 4;
 }
 
 // What the image libraries print on standard error while a file is read or written. libpng and
@@ -261,7 +283,8 @@ std::vector<std::uint8_t> Encode(const std::string& path, const HostImage& image
   const bool inMemory = out->supports("ioproxy") != 0;
   standIns = standIns && inMemory && kVerbatimText.count(format) != 0;
 
-  OIIO::ImageSpec imageSpec(image.width, image.height, 4, ChannelType(image.depth));
+  const int channels = FileChannels(image);
+  OIIO::ImageSpec imageSpec(image.width, image.height, channels, ChannelType(image.depth));
   imageSpec.attribute("oiio:UnassociatedAlpha", 1);
   std::vector<std::pair<std::string, std::string>> texts;
   for (const auto& entry : metadata) {
@@ -296,13 +319,13 @@ std::vector<std::uint8_t> Encode(const std::string& path, const HostImage& image
   }
   bool ok;
   if (image.depth == 8) {
-    ok = out->write_image(TypeDesc::UINT8, ToFile<std::uint8_t>(image).data());
+    ok = out->write_image(TypeDesc::UINT8, ToFile<std::uint8_t>(image, channels).data());
   } else if (image.depth == 16) {
-    auto file = ToFile<std::uint16_t>(image);
+    auto file = ToFile<std::uint16_t>(image, channels);
     for (auto& v : file) v = HostToFile16(v);
     ok = out->write_image(TypeDesc::UINT16, file.data());
   } else {
-    ok = out->write_image(TypeDesc::FLOAT, ToFile<float>(image).data());
+    ok = out->write_image(TypeDesc::FLOAT, ToFile<float>(image, channels).data());
   }
   // Only the results count here: the TIFF writer notes a side directory it could not add
   // (Exif, written through a proxy) as an error while the image itself is whole.
@@ -375,6 +398,7 @@ HostImage ReadImage(const std::string& path, int depth, std::uint64_t maxPixels)
   image.width = imageSpec.width;
   image.height = imageSpec.height;
   image.depth = depth;
+  image.fileHasAlpha = channels == 2 || channels >= 4;
   const int used = std::min(channels, 4);
   const std::size_t fileRowBytes =
       static_cast<std::size_t>(image.width) * used * ChannelBytes(depth);
@@ -432,18 +456,23 @@ std::vector<std::string> ReadTextAttributes(const std::string& path,
   return values;
 }
 
-void CheckOutputFormat(const std::string& path, int depth) {
+int DeepestOutputDepth(const std::string& path) {
   auto out = OIIO::ImageOutput::create(path);
   if (!out) {
     throw CliError("cannot write '" + path + "': no image format for its extension", 2);
   }
   const std::string format = out->format_name();
-  if (depth == 32 && format != "openexr" && format != "tiff") {
+  if (format == "openexr" || format == "tiff") return 32;
+  return format == "jpeg" || format == "bmp" || format == "targa" ? 8 : 16;
+}
+
+void CheckOutputFormat(const std::string& path, int depth) {
+  if (depth <= DeepestOutputDepth(path)) return;
+  if (depth == 32) {
     throw CliError("cannot write '" + path + "': 32-bit float output needs .exr or .tif", 2);
   }
-  if (depth == 16 && (format == "jpeg" || format == "bmp" || format == "targa")) {
-    throw CliError("cannot write '" + path + "': " + format + " holds no 16-bit channels", 2);
-  }
+  throw CliError(
+      "cannot write '" + path + "': " + OutputFormatName(path) + " holds no 16-bit channels", 2);
 }
 
 void WriteImage(const std::string& path, const HostImage& image,

@@ -16,6 +16,9 @@ struct HostImage {
   int width = 0;
   int height = 0;
   int depth = 8;  // 8, 16 or 32
+  /// Whether the file it was read from had alpha: one that had none is written back without
+  /// alpha (RGB in, RGB out) as long as every pixel is opaque.
+  bool fileHasAlpha = true;
   std::vector<std::uint8_t> data;
 
   std::size_t PixelSize() const { return depth == 8 ? 4 : depth == 16 ? 8 : 16; }
@@ -45,6 +48,11 @@ int ImageFileDepth(const std::string& path);
 /// file.
 void WriteImage(const std::string& path, const HostImage& image,
                 const std::map<std::string, std::string>& metadata = {});
+
+/// The most bits per channel the format of path's extension holds: 32 (float) for OpenEXR and
+/// TIFF, 8 for JPEG, BMP and Targa, else 16. Throws CliError (status 2) for an extension that
+/// names no format.
+int DeepestOutputDepth(const std::string& path);
 
 /// Rejects, before anything renders, an output whose format cannot hold the depth.
 void CheckOutputFormat(const std::string& path, int depth);

@@ -31,6 +31,10 @@ void WriteImage(const std::string&, const HostImage&, const std::map<std::string
   NoImageIo();
 }
 
+int DeepestOutputDepth(const std::string&) {
+  NoImageIo();
+}
+
 void CheckOutputFormat(const std::string&, int) {
   NoImageIo();
 }

@@ -210,7 +210,10 @@ int main(int argc, char** argv) {
       ->expected(1, 2);
   renderCommand->add_flag("--sample", render.sample,
                           "Render the built-in test picture instead of an input file");
-  renderCommand->add_option("--depth", render.depth, "Bits per channel: 8, 16 or 32 (float)")
+  renderCommand
+      ->add_option("--depth", render.depth,
+                   "Bits per channel: 8, 16 or 32 (float) (default: a preset's recorded depth, "
+                   "else the input's: 8-bit files 8, 16-bit 16, half and float 32)")
       ->check(CLI::IsMember({8, 16, 32}));
   AddLookOptions(*renderCommand, render.look);
   auto* timeOption =

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstring>
 #include <filesystem>
+#include <iostream>
 #include <map>
 #include <regex>
 
@@ -146,6 +147,23 @@ nlohmann::ordered_json LookPreset(const Look& look, Session& session,
   return WritePreset(session.Params(), header, look.schedules);
 }
 
+// The depth a render runs at: --depth, else the depth the preset records of its render (so a
+// recorded render is reproduced), else what the input file calls for, lowered where the output's
+// format holds less, with a line that says so.
+int RenderDepth(const RenderOptions& options, const RecordedRender& recorded, std::int64_t frame) {
+  if (options.depth != 0) return options.depth;
+  if (recorded.depth) return *recorded.depth;
+  if (options.sample) return 8;
+  const std::string input = FramePath(options.input, frame);
+  const std::string output = FramePath(options.output, frame);
+  const int wanted = ImageFileDepth(input);
+  const int deepest = DeepestOutputDepth(output);
+  if (wanted <= deepest) return wanted;
+  std::cerr << "jitterforge: '" << input << "' calls for " << wanted << " bits; rendering at "
+            << deepest << ", the most '" << output << "' holds (--depth chooses)\n";
+  return deepest;
+}
+
 HostImage RenderFrame(Session& session, const HostImage& image,
                       const headless::RenderSettings& settings) {
   const PF_PixelFormat format = headless::FormatOfDepth(image.depth);
@@ -170,11 +188,11 @@ void RunRender(const RenderOptions& options) {
   const std::optional<FrameTime> recordedTime =
       look.preset ? PresetTime(*look.preset) : std::nullopt;
 
-  const int depth = options.depth != 0 ? options.depth : recorded.depth.value_or(8);
-  if (depth != 8 && depth != 16 && depth != 32) throw CliError("--depth takes 8, 16 or 32", 2);
+  if (options.depth != 0 && options.depth != 8 && options.depth != 16 && options.depth != 32) {
+    throw CliError("--depth takes 8, 16 or 32", 2);
+  }
   headless::RenderSettings settings;
   nlohmann::ordered_json renderRecord;
-  renderRecord["depth"] = depth;
   // Each factor from its own option, else --downsample, else what the preset records; a message
   // names where the factor came from.
   auto factor = [&](const std::string& own, const char* ownName, const std::string& fromRecord,
@@ -238,6 +256,8 @@ void RunRender(const RenderOptions& options) {
   if (options.matte.empty() && (!options.matteChannel.empty() || options.invertMatte)) {
     throw CliError("--matte-channel and --invert-matte need --matte FILE", 2);
   }
+  const int depth = RenderDepth(options, recorded, range.first);
+  renderRecord["depth"] = depth;
   CheckOutputFormat(FramePath(options.output, range.first), depth);
   const std::string input = options.sample ? "" : options.input;
   auto inputsOf = [&](std::int64_t f) {

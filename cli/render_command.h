@@ -52,7 +52,7 @@ struct RenderOptions {
   std::string input;   // a file or a numbered pattern (in_%04d.png); empty with sample
   std::string output;  // a file or a numbered pattern
   bool sample = false;
-  int depth = 0;  // 0: as the preset records, else 8
+  int depth = 0;  // 0: as the preset records, else as the input file calls for
   LookOptions look;
   TimeOptions time;
   std::string frames;        // "A-B" for a sequence

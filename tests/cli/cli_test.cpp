@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -46,6 +47,46 @@ TEST_F(CliTest, WithNoStageEnabledTheOutputIsTheInputAtEveryDepth) {
     EXPECT_EQ(r.out, "");
     const HostImage back = jf::cli::ReadImage(out, depth);
     EXPECT_EQ(back.data, sample.data) << depth;
+  }
+}
+
+// Without --depth the render runs at the depth the input calls for and keeps an input's lack of
+// alpha; an output that holds less takes the most it holds, and says so in one line.
+TEST_F(CliTest, DepthAndAlphaFollowTheInput) {
+  struct Case {
+    int depth;
+    bool alpha;
+    const char* in;
+    const char* out;
+    int written;
+  };
+  for (const Case c : {Case{8, false, "rgb.png", "rgb-out.png", 8},
+                       Case{16, true, "rgba16.png", "rgba16-out.tif", 16},
+                       Case{32, false, "rgb.exr", "rgb-out.exr", 32},
+                       Case{32, true, "rgba.exr", "rgba-out.png", 16}}) {
+    SCOPED_TRACE(c.in);
+    HostImage sample = jf::cli::MakeSample(c.depth, 61, 37);
+    sample.fileHasAlpha = c.alpha;
+    if (!c.alpha) {  // opaque throughout, as a file without alpha reads
+      const std::uint16_t white16 = 32768;
+      const float white32 = 1.0f;
+      for (std::size_t i = 0; i < sample.data.size(); i += sample.PixelSize()) {
+        if (c.depth == 8) sample.data[i] = 255;
+        if (c.depth == 16) std::memcpy(&sample.data[i], &white16, 2);
+        if (c.depth == 32) std::memcpy(&sample.data[i], &white32, 4);
+      }
+    }
+    jf::cli::WriteImage(Path(c.in), sample);
+    const Result r = RunCli("render " + Path(c.in) + " " + Path(c.out) +
+                            " --set 'basic blocks/enable basic blocks=off'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Lines(r.err), c.written == c.depth ? 0 : 1) << r.err;
+    EXPECT_EQ(jf::cli::ImageFileDepth(Path(c.out)), c.written);
+    const HostImage back = jf::cli::ReadImage(Path(c.out), c.written);
+    EXPECT_EQ(back.fileHasAlpha, c.alpha);
+    if (c.written == c.depth) {
+      EXPECT_EQ(back.data, sample.data);
+    }
   }
 }
 
