@@ -94,14 +94,19 @@ rows=(
 startup() {  # threads: a stream of no frames is the command's start-up and shut-down
   seconds bash -c '"$0" stream --quiet --threads "$1" --size 1920x1080 < /dev/null' "$jf" "$1"
 }
+about() {  # the effect's About text: start-up, module load and set-up, no frame
+  seconds "$jf" about
+}
 
 for t in "${threads[@]}"; do
   echo "== $t thread(s), $runs interleaved runs, median ms/frame over $frames frames"
   printf '%-36s %12s %12s %8s\n' "work" "Jitterforge" "peer" "ratio"
   declare -A ours=() theirs=()
   su=()
+  ab=()
   for ((run = 0; run < runs; ++run)); do
     su+=("$(startup "$t")")
+    ab+=("$(about)")
     for row in "${rows[@]}"; do
       IFS='|' read -r name stage size fmt file peer <<<"$row"
       ours[$name]+="$(run_jf "$t" "$stage" "$size" "$fmt" "$work/$file.raw") "
@@ -124,6 +129,8 @@ for t in "${threads[@]}"; do
   ms() { awk -v us="$1" -v n="$2" 'BEGIN {printf "%.1f", us / n / 1000}'; }
   printf '%-36s %12s %12s %8s\n' "start-up of jitterforge stream" \
     "$(ms "$(printf '%s\n' "${su[@]}" | median)" 1) ms" "-" "-"
+  printf '%-36s %12s %12s %8s\n' "start-up of jitterforge about" \
+    "$(ms "$(printf '%s\n' "${ab[@]}" | median)" 1) ms" "-" "-"
   for row in "${rows[@]}" "frei0r filter in ffmpeg, defaults|||||frei0r"; do
     IFS='|' read -r name _ _ _ _ peer <<<"$row"
     key=$name

@@ -361,15 +361,6 @@ std::vector<std::uint8_t> Encode(const std::string& path, const HostImage& image
 }
 }  // namespace
 
-std::uint16_t FileToHost16(std::uint16_t v) {
-  return static_cast<std::uint16_t>((static_cast<std::uint32_t>(v) * 32768u + 32767u) / 65535u);
-}
-
-std::uint16_t HostToFile16(std::uint16_t v) {
-  const std::uint32_t c = std::min<std::uint32_t>(v, 32768u);
-  return static_cast<std::uint16_t>((c * 65535u + 16384u) / 32768u);
-}
-
 HostImage ReadImage(const std::string& path, int depth, std::uint64_t maxPixels) {
   LibraryMessages messages;
   auto fail = [&](const std::string& returned, const std::string& what) {

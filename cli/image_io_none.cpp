@@ -1,8 +1,6 @@
 // image_io.h (and the output checks of output_file.h) for builds without OpenImageIO: the
 // raw-frame stream, parameters, presets and the About text work; anything that reads or writes
 // an image file says it cannot.
-#include <algorithm>
-
 #include "cli/image_io.h"
 #include "cli/output_file.h"
 
@@ -55,16 +53,6 @@ std::string OutputFormatName(const std::string&) {
 // The sample exists to be written to a file, which this build cannot do.
 HostImage MakeSample(int, int, int) {
   NoImageIo();
-}
-
-// The raw stream maps 16-bit frames as 16-bit files are mapped, so these stay exact.
-std::uint16_t FileToHost16(std::uint16_t v) {
-  return static_cast<std::uint16_t>((static_cast<std::uint32_t>(v) * 32768u + 32767u) / 65535u);
-}
-
-std::uint16_t HostToFile16(std::uint16_t v) {
-  const std::uint32_t c = std::min<std::uint32_t>(v, 32768u);
-  return static_cast<std::uint16_t>((c * 65535u + 16384u) / 32768u);
 }
 
 }  // namespace jf::cli

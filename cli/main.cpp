@@ -252,6 +252,12 @@ int main(int argc, char** argv) {
                             "The frame number of the first frame read (default 0)");
   streamCommand->add_flag("--quiet,-q", stream.quiet, "No progress line");
   AddLookOptions(*streamCommand, stream.look);
+  streamCommand->add_option("--matte", stream.matte,
+                            "Limit the effect to where this image is white: one still for every "
+                            "frame, or numbered by frame (matte_%04d.png)");
+  streamCommand->add_option("--matte-channel", stream.matteChannel,
+                            "alpha or luma (default: alpha when the matte has one)");
+  streamCommand->add_flag("--invert-matte", stream.invertMatte, "Limit it to where it is black");
   AddMixOption(*streamCommand, stream.mix);
   AddBudgetOption(*streamCommand, stream.maxPixels);
   AddSessionOptions(*streamCommand, stream.session);

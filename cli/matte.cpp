@@ -11,10 +11,11 @@ namespace jf::cli {
 namespace {
 
 template <typename T>
-void Blend(const HostImage& original, HostImage& rendered, const std::vector<float>& coverage) {
-  const T* o = reinterpret_cast<const T*>(original.data.data());
-  T* r = reinterpret_cast<T*>(rendered.data.data());
-  for (std::size_t i = 0; i < coverage.size(); ++i) {
+void Blend(const std::uint8_t* originalBytes, std::uint8_t* renderedBytes, const float* coverage,
+           std::size_t count) {
+  const T* o = reinterpret_cast<const T*>(originalBytes);
+  T* r = reinterpret_cast<T*>(renderedBytes);
+  for (std::size_t i = 0; i < count; ++i) {
     const float m = coverage[i];
     for (std::size_t c = i * 4; c < i * 4 + 4; ++c) {
       const float v = static_cast<float>(o[c]) + (static_cast<float>(r[c]) - o[c]) * m;
@@ -77,15 +78,21 @@ std::vector<float> MixCoverage(std::vector<float> matte, double mix, std::size_t
   return matte;
 }
 
+void BlendPixels(int depth, const std::uint8_t* original, std::uint8_t* rendered,
+                 const float* coverage, std::size_t count) {
+  if (depth == 8) {
+    Blend<std::uint8_t>(original, rendered, coverage, count);
+  } else if (depth == 16) {
+    Blend<std::uint16_t>(original, rendered, coverage, count);
+  } else {
+    Blend<float>(original, rendered, coverage, count);
+  }
+}
+
 void ApplyMatte(const HostImage& original, HostImage& rendered,
                 const std::vector<float>& coverage) {
-  if (rendered.depth == 8) {
-    Blend<std::uint8_t>(original, rendered, coverage);
-  } else if (rendered.depth == 16) {
-    Blend<std::uint16_t>(original, rendered, coverage);
-  } else {
-    Blend<float>(original, rendered, coverage);
-  }
+  BlendPixels(rendered.depth, original.data.data(), rendered.data.data(), coverage.data(),
+              coverage.size());
 }
 
 }  // namespace jf::cli

@@ -28,5 +28,8 @@ std::vector<float> MixCoverage(std::vector<float> matte, double mix, std::size_t
 /// Blends rendered over original by coverage, every channel alpha included:
 /// original + (rendered − original) × coverage, rounded to the nearest at 8 and 16 bits.
 void ApplyMatte(const HostImage& original, HostImage& rendered, const std::vector<float>& coverage);
+/// The same over count pixels of the host layout at depth: rendered blended in place.
+void BlendPixels(int depth, const std::uint8_t* original, std::uint8_t* rendered,
+                 const float* coverage, std::size_t count);
 
 }  // namespace jf::cli

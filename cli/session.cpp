@@ -57,19 +57,24 @@ std::string ErrorName(PF_Err err) {
   return std::string(name) + " (" + std::to_string(err) + ")";
 }
 
+std::string FindBesideProgram(const std::string& fileName, const std::string& built,
+                              const std::string& installed) {
+  const fs::path folder = ProgramFolder();
+  for (const fs::path& candidate :
+       {folder / fileName, folder / ".." / "lib" / "jitterforge" / fileName, fs::path(built),
+        fs::path(installed)}) {
+    std::error_code ec;
+    if (!candidate.empty() && fs::is_regular_file(candidate, ec)) return candidate.string();
+  }
+  return (folder / fileName).string();
+}
+
 std::string FindModule(const std::string& explicitPath) {
   if (!explicitPath.empty()) return explicitPath;
   if (const char* env = std::getenv("JITTERFORGE_MODULE"); env != nullptr && *env != '\0') {
     return env;
   }
-  const fs::path folder = ProgramFolder();
-  for (const fs::path& candidate :
-       {folder / JF_MODULE_FILE_NAME, folder / ".." / "lib" / "jitterforge" / JF_MODULE_FILE_NAME,
-        fs::path(JF_DEFAULT_MODULE), fs::path(JF_INSTALLED_MODULE)}) {
-    std::error_code ec;
-    if (!candidate.empty() && fs::is_regular_file(candidate, ec)) return candidate.string();
-  }
-  return (folder / JF_MODULE_FILE_NAME).string();
+  return FindBesideProgram(JF_MODULE_FILE_NAME, JF_DEFAULT_MODULE, JF_INSTALLED_MODULE);
 }
 
 Session::Session(const SessionOptions& options) {

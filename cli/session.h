@@ -17,8 +17,13 @@ std::string ErrorName(PF_Err err);
 /// The folder of the running program; empty when the system cannot say.
 std::filesystem::path ProgramFolder();
 
-/// Where the effect module is: --module, else $JITTERFORGE_MODULE, else beside the program
-/// (build tree), else the installed copy.
+/// A file that comes with the program: beside it (build tree), else in lib/jitterforge/ beside
+/// the program's folder (an install moved elsewhere), else at built, else at installed; the
+/// place beside the program when none of them is a file.
+std::string FindBesideProgram(const std::string& fileName, const std::string& built,
+                              const std::string& installed);
+
+/// Where the effect module is: --module, else $JITTERFORGE_MODULE, else as FindBesideProgram.
 std::string FindModule(const std::string& explicitPath);
 
 struct SessionOptions {

@@ -1,7 +1,6 @@
 // See stream_command.h.
 #include "cli/stream_command.h"
 
-#include <bit>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -14,9 +13,6 @@
 
 namespace jf::cli {
 namespace {
-
-// Raw layouts are little-endian; this host reads and writes them as they lie in memory.
-static_assert(std::endian::native == std::endian::little);
 
 const char* FormatName(PixFmt format) {
   switch (format) {
@@ -70,15 +66,6 @@ PixFmt ParsePixFmt(const std::string& text) {
   throw CliError("--pix-fmt takes rgba, rgba64le or gbrapf32le, not " + Quoted(text), 2);
 }
 
-int DepthOf(PixFmt format) {
-  return format == PixFmt::Rgba ? 8 : format == PixFmt::Rgba64le ? 16 : 32;
-}
-
-std::size_t FrameBytes(PixFmt format, int width, int height) {
-  const std::size_t channelBytes = format == PixFmt::Rgba ? 1 : format == PixFmt::Rgba64le ? 2 : 4;
-  return static_cast<std::size_t>(width) * height * 4 * channelBytes;
-}
-
 HostImage FromRaw(PixFmt format, int width, int height, const std::uint8_t* raw) {
   HostImage image;
   image.width = width;
@@ -86,67 +73,13 @@ HostImage FromRaw(PixFmt format, int width, int height, const std::uint8_t* raw)
   image.depth = DepthOf(format);
   image.data.resize(image.RowBytes() * height);
   const std::size_t n = static_cast<std::size_t>(width) * height;
-  if (format == PixFmt::Rgba) {
-    for (std::size_t i = 0; i < n; ++i) {
-      const std::uint8_t* p = raw + i * 4;
-      std::uint8_t* h = image.data.data() + i * 4;
-      h[0] = p[3];
-      h[1] = p[0];
-      h[2] = p[1];
-      h[3] = p[2];
-    }
-  } else if (format == PixFmt::Rgba64le) {
-    auto* h = reinterpret_cast<std::uint16_t*>(image.data.data());
-    for (std::size_t i = 0; i < n; ++i) {
-      std::uint16_t p[4];
-      std::memcpy(p, raw + i * 8, 8);
-      h[i * 4 + 0] = FileToHost16(p[3]);
-      h[i * 4 + 1] = FileToHost16(p[0]);
-      h[i * 4 + 2] = FileToHost16(p[1]);
-      h[i * 4 + 3] = FileToHost16(p[2]);
-    }
-  } else {
-    // Planes G, B, R, A to pixels A, R, G, B.
-    auto* h = reinterpret_cast<float*>(image.data.data());
-    static const int kHostChannelOfPlane[4] = {2, 3, 1, 0};
-    for (int plane = 0; plane < 4; ++plane) {
-      const std::uint8_t* src = raw + plane * n * 4;
-      for (std::size_t i = 0; i < n; ++i) {
-        std::memcpy(&h[i * 4 + kHostChannelOfPlane[plane]], src + i * 4, 4);
-      }
-    }
-  }
+  RawToHost(format, raw, n, 0, n, image.data.data());
   return image;
 }
 
 void ToRaw(PixFmt format, const HostImage& image, std::uint8_t* raw) {
   const std::size_t n = static_cast<std::size_t>(image.width) * image.height;
-  if (format == PixFmt::Rgba) {
-    for (std::size_t i = 0; i < n; ++i) {
-      const std::uint8_t* h = image.data.data() + i * 4;
-      std::uint8_t* p = raw + i * 4;
-      p[0] = h[1];
-      p[1] = h[2];
-      p[2] = h[3];
-      p[3] = h[0];
-    }
-  } else if (format == PixFmt::Rgba64le) {
-    const auto* h = reinterpret_cast<const std::uint16_t*>(image.data.data());
-    for (std::size_t i = 0; i < n; ++i) {
-      const std::uint16_t p[4] = {HostToFile16(h[i * 4 + 1]), HostToFile16(h[i * 4 + 2]),
-                                  HostToFile16(h[i * 4 + 3]), HostToFile16(h[i * 4 + 0])};
-      std::memcpy(raw + i * 8, p, 8);
-    }
-  } else {
-    const auto* h = reinterpret_cast<const float*>(image.data.data());
-    static const int kHostChannelOfPlane[4] = {2, 3, 1, 0};
-    for (int plane = 0; plane < 4; ++plane) {
-      std::uint8_t* dst = raw + plane * n * 4;
-      for (std::size_t i = 0; i < n; ++i) {
-        std::memcpy(dst + i * 4, &h[i * 4 + kHostChannelOfPlane[plane]], 4);
-      }
-    }
-  }
+  HostToRaw(format, image.data.data(), n, 0, n, raw);
 }
 
 void RunStream(const StreamOptions& options, std::FILE* in, std::FILE* out) {
@@ -159,12 +92,37 @@ void RunStream(const StreamOptions& options, std::FILE* in, std::FILE* out) {
   }
   const PixFmt format = ParsePixFmt(options.pixFmt);
   if (options.startFrame < 0) throw CliError("--start-frame takes a frame from 0", 2);
+  const MatteChannel matteChannel = ParseMatteChannel(options.matteChannel);
+  if (options.matte.empty() && (!options.matteChannel.empty() || options.invertMatte)) {
+    throw CliError("--matte-channel and --invert-matte need --matte FILE", 2);
+  }
   CheckFrameBudget("--size", width, height, DepthOf(format), options.maxPixels);
   Look look = LoadLook(options.look);
   TimeOfFrame(options.startFrame, look.rate);
+  const std::size_t pixels = static_cast<std::size_t>(width) * height;
+  // A still matte holds for every frame: read and checked once, before any frame.
+  const bool matteSequence = HasFramePattern(options.matte);
+  auto coverageOf = [&](std::int64_t frame) {
+    std::vector<float> matte;
+    if (!options.matte.empty()) {
+      matte = ReadMatte(FramePath(options.matte, frame), matteChannel, options.invertMatte, width,
+                        height);
+    }
+    return options.mix < 1 ? MixCoverage(std::move(matte), options.mix, pixels) : matte;
+  };
+  const bool blend = !options.matte.empty() || options.mix < 1;
+  std::vector<float> coverage;
+  if (blend && !matteSequence) coverage = coverageOf(options.startFrame);
   Session session(options.session);
   ApplyLook(look, session);
 
+  // The frame goes from the raw bytes straight into the input world, which the effect reads as
+  // it stands, and from the output world straight back into the raw bytes; both worlds serve
+  // every frame.
+  const PF_PixelFormat worldFormat = headless::FormatOfDepth(DepthOf(format));
+  headless::World input(width, height, worldFormat);
+  headless::World output(width, height, worldFormat);
+  headless::Host& host = session.GetHost();
   const std::size_t bytes = FrameBytes(format, width, height);
   RawFrameReader reader(in, bytes);
   Progress progress(0, options.quiet);
@@ -178,17 +136,35 @@ void RunStream(const StreamOptions& options, std::FILE* in, std::FILE* out) {
                          " bytes): check --size and --pix-fmt",
                      2);
     }
+    if (blend && matteSequence) coverage = coverageOf(frame);
     // Each frame's schedules become keys of that frame alone: frames stay independent.
     ExpandSchedules(look.schedules, session.Params(), look.rate, frame, frame);
     headless::RenderSettings settings;
     ApplyTime(TimeOfFrame(frame, look.rate), settings);
-    const HostImage original = FromRaw(format, width, height, reader.Data());
-    HostImage rendered = RenderFrame(session, original, settings);
-    if (options.mix < 1) {
-      ApplyMatte(original, rendered,
-                 MixCoverage({}, options.mix, static_cast<std::size_t>(width) * height));
+    host.Run([&] { RawToWorld(format, reader.Data(), input); });
+    if (PF_Err err = session.GetInstance().RenderLent(input, output, settings);
+        err != PF_Err_NONE) {
+      throw CliError("rendering failed: " + ErrorName(err), 1);
     }
-    ToRaw(format, rendered, reader.Data());
+    if (blend) {
+      // The original is still in the raw bytes: each row of it back in the host layout, the
+      // rendered row blended over it, and the result written over the original's bytes.
+      const std::size_t rowBytes = static_cast<std::size_t>(width) * output.BytesPerPixel();
+      host.Run([&] {
+        ForRows(height, [&](int begin, int end) {
+          std::vector<std::uint8_t> original(rowBytes);
+          for (int y = begin; y < end; ++y) {
+            const std::size_t first = static_cast<std::size_t>(y) * width;
+            RawToHost(format, reader.Data(), pixels, first, width, original.data());
+            BlendPixels(DepthOf(format), original.data(), output.Row(y), coverage.data() + first,
+                        width);
+            HostToRaw(format, output.Row(y), pixels, first, width, reader.Data());
+          }
+        });
+      });
+    } else {
+      host.Run([&] { WorldToRaw(format, output, reader.Data()); });
+    }
     if (std::fwrite(reader.Data(), 1, bytes, out) != bytes || std::fflush(out) != 0) {
       throw CliError(std::string("cannot write standard output: ") + std::strerror(errno), 1);
     }

@@ -7,23 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "cli/raw_frames.h"
 #include "cli/render_command.h"
 
 namespace jf::cli {
 
-/// The raw layouts a stream carries, named as ffmpeg names them.
-enum class PixFmt {
-  Rgba,       // rgba: bytes R, G, B, A
-  Rgba64le,   // rgba64le: 16-bit little-endian R, G, B, A; mapped as 16-bit files are
-  Gbrapf32le  // gbrapf32le: planes of 32-bit little-endian floats, G, then B, R, A
-};
-
 /// "rgba", "rgba64le" or "gbrapf32le"; throws CliError (status 2).
 PixFmt ParsePixFmt(const std::string& text);
-/// The host depth a layout renders at: 8, 16 or 32.
-int DepthOf(PixFmt format);
-/// Bytes of one frame.
-std::size_t FrameBytes(PixFmt format, int width, int height);
 
 /// Parses "WIDTHxHEIGHT", each 1 to 30000; false when text is not that.
 bool ParseFrameSize(const std::string& text, int& width, int& height);
@@ -44,7 +34,7 @@ class RawFrameReader {
   std::vector<std::uint8_t> m_buffer;
 };
 
-/// Raw frame bytes to the host layout and back.
+/// Raw frame bytes to an image in the host layout and back.
 HostImage FromRaw(PixFmt format, int width, int height, const std::uint8_t* raw);
 void ToRaw(PixFmt format, const HostImage& image, std::uint8_t* raw);
 
@@ -54,6 +44,9 @@ struct StreamOptions {
   LookOptions look;
   std::int64_t startFrame = 0;  // the number of the first frame read
   double mix = 1;               // how much of the rendered frame is blended over the original
+  std::string matte;            // a still for every frame, or a numbered sequence (%d, %04d)
+  std::string matteChannel;     // "alpha", "luma" or empty (alpha when the matte has one)
+  bool invertMatte = false;
   bool quiet = false;
   std::uint64_t maxPixels = 0;  // --max-pixels; 0: the machine's default
   SessionOptions session;

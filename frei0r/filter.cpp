@@ -227,14 +227,18 @@ void Filter::Render(double seconds, const std::uint32_t* in, std::uint32_t* out)
     if (!SetByHost(schedule.index)) store.SetNumber(schedule.index, schedule.ValueAt(time.frame));
   }
 
-  // Scratch for this frame only: nothing of one frame stays in the instance for the next.
-  headless::World input(m_width, m_height, PF_PixelFormat_ARGB32);
-  headless::World output(m_width, m_height, PF_PixelFormat_ARGB32);
-  FrameToWorld(in, input);
-  if (PF_Err err = m_instance->Render(input, output, settings); err != PF_Err_NONE) {
+  // The two worlds serve every frame: the input is filled afresh from the frame and the render
+  // clears the output first, so nothing of one frame reaches the next.
+  if (!m_input) {
+    m_input = std::make_unique<headless::World>(m_width, m_height, PF_PixelFormat_ARGB32);
+    m_output = std::make_unique<headless::World>(m_width, m_height, PF_PixelFormat_ARGB32);
+  }
+  headless::Host& host = m_runtime->host;
+  host.Run([&] { FrameToWorld(in, *m_input); });
+  if (PF_Err err = m_instance->RenderLent(*m_input, *m_output, settings); err != PF_Err_NONE) {
     throw std::runtime_error("the effect's render failed: " + cli::ErrorName(err));
   }
-  WorldToFrame(output, out);
+  host.Run([&] { WorldToFrame(*m_output, out); });
 }
 
 }  // namespace jf::frei0r

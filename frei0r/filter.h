@@ -82,6 +82,10 @@ class Filter {
   };
   Call m_lastCall;
   bool m_banded = false;
+
+  // The frame's pixels on their way into the effect and out of it, made at the first render.
+  std::unique_ptr<headless::World> m_input;
+  std::unique_ptr<headless::World> m_output;
 };
 
 }  // namespace jf::frei0r

@@ -235,9 +235,6 @@ PF_Err Instance::GlobalSetdown() {
 
 PF_Err Instance::Render(const World& input, World& output, const RenderSettings& settings) {
   if (input.Format() != output.Format()) return PF_Err_BAD_CALLBACK_PARAM;
-  // A stage that leaves pixels unwritten gives the same frame every time.
-  output.Clear();
-
   // The effect reads a copy, so the caller's input stays as it was whatever the effect does.
   std::unique_ptr<World> inputCopy;
   if (PF_Err err = World::Make(input.Width(), input.Height(), input.Format(), &inputCopy);
@@ -248,9 +245,20 @@ PF_Err Instance::Render(const World& input, World& output, const RenderSettings&
     std::memcpy(inputCopy->Row(y), input.Row(y),
                 static_cast<std::size_t>(input.Width()) * input.BytesPerPixel());
   }
+  return RenderFrom(*inputCopy, output, settings);
+}
+
+PF_Err Instance::RenderLent(World& input, World& output, const RenderSettings& settings) {
+  if (input.Format() != output.Format()) return PF_Err_BAD_CALLBACK_PARAM;
+  return RenderFrom(input, output, settings);
+}
+
+PF_Err Instance::RenderFrom(const World& input, World& output, const RenderSettings& settings) {
+  // A stage that leaves pixels unwritten gives the same frame every time.
+  output.Clear();
 
   RenderState state;
-  state.input = inputCopy->Effect();
+  state.input = input.Effect();
   state.output = output.Effect();
   state.inputBounds = PF_Rect{0, 0, input.Width(), input.Height()};
   m_render = &state;

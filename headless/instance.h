@@ -67,6 +67,10 @@ class Instance {
   /// changes), and output starts cleared. PF_Err_BAD_CALLBACK_PARAM without calling the module
   /// when the worlds are not of one format.
   PF_Err Render(const World& input, World& output, const RenderSettings& settings = {});
+  /// Renders as Render does, but offers input itself to the effect rather than a copy: for a
+  /// caller that fills input afresh for every frame and reads nothing from it afterwards, which
+  /// saves a frame-sized copy per frame.
+  PF_Err RenderLent(World& input, World& output, const RenderSettings& settings = {});
 
   /// Sends cmd with records built as for any command, changed by options.
   PF_Err Send(PF_Cmd cmd, const SendOptions& options = {});
@@ -97,6 +101,7 @@ class Instance {
 
  private:
   struct RenderState;
+  PF_Err RenderFrom(const World& input, World& output, const RenderSettings& settings);
   PF_Err Dispatch(PF_Cmd cmd, const SendOptions& options);
 
   Host& m_host;

@@ -3,6 +3,8 @@
 
 #include <OpenImageIO/imageio.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <set>
 
@@ -144,6 +146,61 @@ TEST_F(Stream, AMatteKeepsTheOriginalWhereItIsBlack) {
   EXPECT_EQ(size.status, 2);
   EXPECT_NE(size.err.find("is 8x8, the frame 32x16"), std::string::npos) << size.err;
   EXPECT_FALSE(fs::exists(Path("x.png")));
+}
+
+TEST_F(Stream, AStreamMatteIsOneStillOrANumberedSequence) {
+  // Two frames of 8x4; matte_0 white on the left half, matte_1 on the right, "still" as matte_0.
+  const HostImage input = MakeSample(8, 8, 4);
+  std::string raw(FrameBytes(PixFmt::Rgba, 8, 4), '\0');
+  ToRaw(PixFmt::Rgba, input, reinterpret_cast<std::uint8_t*>(raw.data()));
+  WriteText(Path("in.raw"), raw + raw);
+  for (int f = 0; f < 2; ++f) {
+    HostImage matte = MakeSample(8, 8, 4);
+    for (std::size_t i = 0; i < matte.data.size(); ++i) {
+      const bool left = (i / 4) % 8 < 4;
+      matte.data[i] = i % 4 == 0 ? 255 : (left == (f == 0) ? 255 : 0);
+    }
+    WriteImage(Path("matte_" + std::to_string(f) + ".png"), matte);
+  }
+  const std::string stream =
+      "stream --size 8x4 --set 'Split RGB/Enable Split RGB=on' "
+      "--set 'Noise/Enable Noise=on' --matte-channel luma ";
+  const Result full = RunCli(stream.substr(0, stream.find("--matte-channel")), Path("in.raw"));
+  ASSERT_EQ(full.status, 0) << full.err;
+  struct Case {
+    std::string options;
+    int whiteFrame1;  // the half frame 1's matte is white on: 0 left, 1 right
+    bool invert;
+    float mix;
+  };
+  for (const Case& c : {Case{"--matte " + Path("matte_0.png"), 0, false, 1.0f},
+                        Case{"--matte " + Path("matte_%d.png"), 1, false, 1.0f},
+                        Case{"--matte " + Path("matte_%d.png") + " --invert-matte", 1, true, 1.0f},
+                        Case{"--matte " + Path("matte_0.png") + " --mix 0.5", 0, false, 0.5f}}) {
+    const Result r = RunCli(stream + c.options, Path("in.raw"));
+    ASSERT_EQ(r.status, 0) << c.options << ": " << r.err;
+    ASSERT_EQ(r.out.size(), full.out.size()) << c.options;
+    for (std::size_t i = 0; i < r.out.size(); ++i) {
+      const std::size_t frame = i / raw.size();
+      const bool left = (i / 4) % 8 < 4;
+      const bool white = (left == ((frame == 0 ? 0 : c.whiteFrame1) == 0)) != c.invert;
+      const auto o = static_cast<std::uint8_t>(raw[i % raw.size()]);
+      const auto e = static_cast<std::uint8_t>(full.out[i]);
+      // White in luma is the weights' sum, in float as the matte has it.
+      const float m = std::min(0.2126f + 0.7152f + 0.0722f, 1.0f) * c.mix;
+      const auto expected = white ? static_cast<std::uint8_t>(std::lround(o + (e - o) * m)) : o;
+      ASSERT_EQ(static_cast<std::uint8_t>(r.out[i]), expected) << c.options << " byte " << i;
+    }
+  }
+  // A sequence missing a frame's matte stops at that frame, which is not written.
+  fs::remove(Path("matte_1.png"));
+  const Result missing = RunCli(stream + "--matte " + Path("matte_%d.png"), Path("in.raw"));
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_NE(missing.err.find("matte_1.png"), std::string::npos) << missing.err;
+  EXPECT_EQ(missing.out.size(), raw.size());
+  const Result alone = RunCli("stream --size 8x4 --invert-matte", Path("in.raw"));
+  EXPECT_EQ(alone.status, 2);
+  EXPECT_EQ(alone.out, "");
 }
 
 TEST_F(Stream, TheSheetShowsTheInputEachStageAndTheChain) {
