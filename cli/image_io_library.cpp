@@ -5,8 +5,9 @@
 // The only symbol the library exports (image_io_library.map).
 extern "C" const jf::cli::ImageIoFunctions* jitterforge_image_io_functions() {
   using namespace jf::cli;
-  static const ImageIoFunctions functions{
-      JF_VERSION,         &ReadImage,      &ReadTextAttributes, &ImageFileDepth, &WriteImage,
-      &CheckOutputFormat, &ReadFloatImage, &OutputFormatName,   &MakeSample,     &CheckOutputPath};
+  static const ImageIoFunctions functions{JF_VERSION,          &ReadImage,      &ReadTextAttributes,
+                                          &ImageFileDepth,     &WriteImage,     &CheckOutputFormat,
+                                          &DeepestOutputDepth, &ReadFloatImage, &OutputFormatName,
+                                          &MakeSample,         &CheckOutputPath};
   return &functions;
 }

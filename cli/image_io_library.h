@@ -16,6 +16,7 @@ struct ImageIoFunctions {
   decltype(&ImageFileDepth) imageFileDepth;
   decltype(&WriteImage) writeImage;
   decltype(&CheckOutputFormat) checkOutputFormat;
+  decltype(&DeepestOutputDepth) deepestOutputDepth;
   decltype(&ReadFloatImage) readFloatImage;
   decltype(&OutputFormatName) outputFormatName;
   decltype(&MakeSample) makeSample;

@@ -57,6 +57,10 @@ void CheckOutputFormat(const std::string& path, int depth) {
   Library().checkOutputFormat(path, depth);
 }
 
+int DeepestOutputDepth(const std::string& path) {
+  return Library().deepestOutputDepth(path);
+}
+
 FloatImage ReadFloatImage(const std::string& path, int maxChannels, const std::string& what) {
   return Library().readFloatImage(path, maxChannels, what);
 }
