@@ -7,6 +7,7 @@
 #include <optional>
 #include <nlohmann/json.hpp>
 
+#include "cli/docs_command.h"
 #include "cli/image_io.h"
 #include "cli/looks.h"
 #include "cli/param_args.h"
@@ -322,6 +323,9 @@ int main(int argc, char** argv) {
   CLI::App* aboutCommand = app.add_subcommand("about", "Show the effect's About text");
   AddSessionOptions(*aboutCommand, aboutSession);
 
+  jf::cli::DocsOptions docs;
+  CLI::App* docsCommand = jf::cli::AddDocsCommand(app, docs);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -370,6 +374,7 @@ int main(int argc, char** argv) {
     if (*paramsCommand) return Params(params);
     if (*aboutCommand) return About(aboutSession);
     if (*looksCommand) return Looks();
+    if (*docsCommand) return jf::cli::RunDocsCommand(app, docs);
   } catch (const CliError& e) {
     std::cerr << "jitterforge: " << e.what() << "\n";
     return e.status;

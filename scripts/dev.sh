@@ -12,7 +12,8 @@ jobs=$(nproc 2>/dev/null || echo 2)
 
 packages=(cmake ninja-build g++ pkg-config libtbb-dev libopenimageio-dev openimageio-tools ffmpeg melt frei0r-plugins-dev
           libcli11-dev nlohmann-json3-dev clang-format-14 libgtest-dev libgmock-dev libbenchmark-dev python3
-          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 clang libclang-rt-14-dev)
+          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 clang libclang-rt-14-dev
+          dpkg-dev file man-db zsh)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -130,6 +131,57 @@ hosts_under_sanitizers() {
   echo "ffmpeg and melt ran the filter under AddressSanitizer and UndefinedBehaviorSanitizer"
 }
 
+# The Debian package as a fresh Debian 12 system meets it, without installing it here (no
+# dpkg -i: this machine stays as it is). Made from build/release, unpacked with dpkg -x into a
+# scratch folder, then used from there: the command, the effect module and looks it finds beside
+# itself, the manual page, the bash completion and the frei0r filter in ffmpeg.
+debian_package() {
+  local dir=build/release scratch deb version
+  scratch=$(mktemp -d)
+  cmake --build "$dir" -j "$jobs" --target jitterforge jitterforge_frei0r jf_command_docs >/dev/null
+  cpack --config "$dir/CPackConfig.cmake" -G DEB -B "$scratch/package" >/dev/null
+  deb=$(echo "$scratch"/package/jitterforge_*.deb)
+  version=$("$dir/jitterforge" --version)
+  version=${version#jitterforge }
+  dpkg-deb -I "$deb" >"$scratch/info"
+  local field
+  for field in "Package: jitterforge" "Version: $version" "Architecture: $(dpkg --print-architecture)" \
+    "Maintainer: .+ <.+>" "Depends: .*libc6.*" "Description: .+"; do
+    grep -Eqx " $field" "$scratch/info" || { cat "$scratch/info" >&2; echo "no \"$field\" in $deb" >&2; return 1; }
+  done
+  local root=$scratch/root
+  dpkg -x "$deb" "$root"
+  local jf=$root/usr/bin/jitterforge
+  [[ $("$jf" --version) == "jitterforge $version" ]]
+  # The module it loads is the unpacked one: glibc's loader says which file it opened.
+  LD_DEBUG=files "$jf" render --sample "$scratch/sample.png" --look vhs-tracking 2>"$scratch/loads"
+  grep -q "file=$root/usr/[a-z/.]*/Jitterforge.so " "$scratch/loads" \
+    || { echo "the unpacked command did not load the unpacked module" >&2; return 1; }
+  [[ -s $scratch/sample.png ]]
+  [[ $("$jf" looks | wc -l) -eq $(find "$root/usr/share/jitterforge/looks" -name '*.json' | wc -l) ]]
+  MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/jitterforge.1.gz" 2>"$scratch/man-err" \
+    | grep "jitterforge render \[OPTIONS\]" >/dev/null
+  [[ ! -s $scratch/man-err ]] || { cat "$scratch/man-err" >&2; return 1; }
+  bash -c "source '$root/usr/share/bash-completion/completions/jitterforge' && complete -p jitterforge" \
+    | grep -- "-F _jitterforge jitterforge" >/dev/null
+  [[ -f $root/usr/share/zsh/vendor-completions/_jitterforge ]]
+  # The unpacked filter in ffmpeg renders what the unpacked command renders from the same frames.
+  ffmpeg -v error -f lavfi -i "testsrc=size=128x72:rate=25" -frames:v 3 -f rawvideo -pix_fmt rgba \
+    "$scratch/in.rgba"
+  FREI0R_PATH=$root/usr/lib/frei0r-1 LD_DEBUG=files ffmpeg -v error -f rawvideo -pix_fmt rgba \
+    -s 128x72 -r 25 -i "$scratch/in.rgba" -vf "frei0r=jitterforge:scanline-tear" -f rawvideo \
+    -pix_fmt rgba "$scratch/ffmpeg.rgba" 2>"$scratch/loads"
+  grep -q "file=$root/usr/[a-z/.]*frei0r-1/jitterforge.so " "$scratch/loads" \
+    && grep -q "file=$root/usr/[a-z/.]*/Jitterforge.so " "$scratch/loads" \
+    || { echo "ffmpeg did not load the unpacked filter and module" >&2; return 1; }
+  "$jf" stream --size 128x72 --look scanline-tear --quiet <"$scratch/in.rgba" >"$scratch/stream.rgba"
+  cmp -s "$scratch/in.rgba" "$scratch/ffmpeg.rgba" && { echo "the filter left the frames alone" >&2; return 1; }
+  cmp "$scratch/ffmpeg.rgba" "$scratch/stream.rgba"
+  rm -rf "$scratch"
+  echo "Debian package: $(basename "$deb") unpacked and used: command, module, looks, man page," \
+    "completion, frei0r filter in ffmpeg"
+}
+
 case "$job" in
   demo)
     build release -DJITTERFORGE_TESTS=OFF -DJITTERFORGE_BENCH=OFF
@@ -145,6 +197,7 @@ case "$job" in
     # the machine is loaded; a test that fails is run once more before the run fails.
     ctest --preset release -j "$jobs" --repeat until-pass:2
     bash tests/sdk/vendor_standin.sh build/vendor-sdk build/release/Jitterforge.so
+    debian_package
     # The same suite once more under AddressSanitizer and UndefinedBehaviorSanitizer.
     build dev -DJITTERFORGE_TESTS=ON
     ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/tests/lsan_suppressions.txt:print_suppressions=0" \
