@@ -1,35 +1,44 @@
 #!/usr/bin/env bash
-# The README's looks gallery: every shipped look on one picture made here by ffmpeg (a sunset
-# drawn with lavfi's geq, so no one's photograph and no licence), written to docs/looks/.
+# The README's looks gallery and seed sheet: every shipped look on one photograph, and one look
+# across 12 seeds, written to docs/looks/ and docs/seeds.jpg.
 #   bash scripts/looks_gallery.sh [path/to/jitterforge]
+#
+# The photograph is "coffee" from scikit-image's sample data, by Rachel Michetti, released CC0
+# (no rights reserved). It is taken from Debian's python3-skimage package, downloaded but not
+# installed, so the pictures can be made again on any Debian machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jitterforge=${1:-build/release/jitterforge}
 out=docs/looks
 mkdir -p "$out"
-scene=$(mktemp --suffix=.png)
-rendered=$(mktemp --suffix=.png)
-trap 'rm -f "$scene" "$rendered"' EXIT
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 
-# Sky with soft clouds, a sun with a bright core, striped fields, drawn at 960x540 and enlarged to full HD with a little grain.
-sun="hypot(X-W*0.68,Y-H*0.42)"
-cloud="(0.5+0.25*sin(X/37+2*sin(Y/23))+0.25*sin(Y/11+X/91))"
-field="lt(mod(X+3*(Y-H*0.6),120),60)"
-ffmpeg -loglevel error -y -f lavfi -i "color=c=black:s=960x540,format=rgb24" -frames:v 1 -vf "\
-geq=r='if(lt($sun,90),255-($sun/90)^2*40,if(lt(Y,H*0.6),30+200*Y/(H*0.6)+40*$cloud*(Y/H),if($field,70,40)+30*sin(X/40)))'\
-:g='if(lt($sun,90),245-($sun/90)*90,if(lt(Y,H*0.6),20+110*Y/(H*0.6)+50*$cloud*(Y/H),if($field,90,60)))'\
-:b='if(lt($sun,90),200-($sun/90)*120,if(lt(Y,H*0.6),90+60*Y/(H*0.6)-40*(Y/(H*0.6))^2+30*$cloud,if($field,60,40)))',\
-scale=1920:1080,noise=alls=10:allf=u" "$scene"
-ffmpeg -loglevel error -y -i "$scene" -vf scale=320:180:flags=area "$out/input.png"
+(cd "$work" && apt-get download -q python3-skimage >/dev/null 2>&1) \
+  || { echo "could not download Debian's python3-skimage (run apt-get update first)" >&2; exit 1; }
+dpkg-deb --fsys-tarfile "$work"/python3-skimage_*.deb \
+  | tar -x -C "$work" --wildcards '*/skimage/data/coffee.png'
+photo=$(find "$work" -name coffee.png)
 
-# Each look at frame 50 (two seconds in) at the depth it is made for, rendered at full HD and
-# shown at a sixth of that.
+# The looks are made for full HD frames (their sizes are in pixels), so the 600x400 photograph is
+# enlarged to 1620x1080 before rendering and each result shown at a sixth of that, 270x180.
+scene=$work/scene.png
+rendered=$work/rendered.png
+ffmpeg -loglevel error -y -i "$photo" -vf scale=1620:1080:flags=lanczos "$scene"
+ffmpeg -loglevel error -y -i "$scene" -vf scale=270:180:flags=area "$out/input.png"
+
+# Each look at frame 50 (two seconds in) at the depth it is made for.
 for file in looks/*.json; do
   name=$(basename "$file" .json)
   depth=$(sed -n 's/.*"depth": *\([0-9]*\).*/\1/p' "$file")
-  "$jitterforge" render "$scene" "$rendered" --look "$name" --frame 50 \
-    --depth "${depth:-8}"
-  ffmpeg -loglevel error -y -i "$rendered" -vf scale=320:180:flags=area -pix_fmt rgba \
+  "$jitterforge" render "$scene" "$rendered" --look "$name" --frame 50 --depth "${depth:-8}"
+  ffmpeg -loglevel error -y -i "$rendered" -vf scale=270:180:flags=area -pix_fmt rgb24 \
     "$out/$name.png"
 done
-echo "Wrote $out/input.png and one picture per look"
+
+# One look across 12 seeds of its block layout, each tile labelled with its seed; the sheet is
+# shown at half its size.
+"$jitterforge" sheet "$scene" "$work/seeds.png" --look block-burst \
+  --vary "Basic Blocks/Position Random Seed=1..12"
+ffmpeg -loglevel error -y -i "$work/seeds.png" -vf scale=iw/2:-1:flags=area -q:v 3 docs/seeds.jpg
+echo "Wrote $out/input.png, one picture per look and docs/seeds.jpg"
