@@ -60,7 +60,8 @@ void Filter::RefusePreset(const std::string& why) {
                  "jitterforge: %s; JITTERFORGE_STRICT is set, so the process ends (status 2)\n",
                  why.c_str());
     std::fflush(stderr);
-    // At once: the host's own exit handlers would wait for frames that will never come.
+    // At once: the host's exit handlers and destructors, run from inside one of its filter
+    // calls with its threads and ours at work, could hang or crash on the way out.
     std::_Exit(2);
   }
   Complain(why + "; frames pass through unchanged");
@@ -73,7 +74,8 @@ void Filter::CalledFromFfmpeg() {
   if (m_width * 4 % 64 == 0) return;
   const std::string w = std::to_string(m_width);
   const std::string h = std::to_string(m_height);
-  Complain("ffmpeg hands frei0r filters rows padded to 64 bytes, so at a width of " + w +
+  Complain("ffmpeg hands frei0r filters rows padded to a multiple of 64 bytes, so at a width of " +
+           w +
            " (not a multiple of 16) every frame comes out sheared, even with no stage on; pad "
            "the width and crop it back (-vf \"pad=ceil(iw/16)*16:ih,frei0r=jitterforge:...,crop=" +
            w + ":" + h + ":0:0\") or pipe the frames through `jitterforge stream`");

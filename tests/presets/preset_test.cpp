@@ -247,7 +247,7 @@ TEST_F(Presets, SecondsSchedulesKeepTheirRhythmAtAnyRate) {
   EXPECT_EQ(Changes(Apply(everyTwo, {25, 1})[0], 160), (Frames{50, 100, 150}));
   EXPECT_EQ(Changes(Apply(everyTwo, {50, 1})[0], 320), (Frames{100, 200, 300}));
   // 2 s at 30000/1001 is 59.94 frames: the change comes on the first frame at or past each
-  // multiple of 2 s, with no drift (the 33rd is at 65.934 s, frame 1979).
+  // multiple of 2 s, with no drift (the 33rd change, at 66 s, is on frame 1979 at 66.03 s).
   const Frames ntsc = Changes(Apply(everyTwo, {30000, 1001})[0], 2000);
   ASSERT_EQ(ntsc.size(), 33u);
   EXPECT_EQ((Frames{ntsc[0], ntsc[1], ntsc[2], ntsc[32]}), (Frames{60, 120, 180, 1979}));
