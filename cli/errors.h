@@ -4,7 +4,13 @@
 #include <stdexcept>
 #include <string>
 
+#include "presets/errors.h"
+
 namespace jf::cli {
+
+// The command works in the presets library's terms (presets, rates, parameter names, quoting)
+// throughout; its PresetError is an input error, exit status 2.
+using namespace jf::presets;
 
 /// An error to report as one line, with the exit status it deserves (2 usage or input, 1 render).
 struct CliError : std::runtime_error {

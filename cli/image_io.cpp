@@ -16,9 +16,10 @@
 #include <set>
 #include <sstream>
 
+#include "cli/errors.h"
 #include "cli/budget.h"
 #include "cli/output_file.h"
-#include "cli/text.h"
+#include "presets/text.h"
 
 namespace jf::cli {
 namespace {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/errors.h"
+#include "headless/raw_frames.h"
 
 namespace jf::cli {
 
@@ -78,15 +79,8 @@ std::string OutputFormatName(const std::string& path);
 /// can be tried without any file.
 HostImage MakeSample(int depth, int width = 640, int height = 360);
 
-/// 16-bit file value to the host's 0..32768 scale, and back (both round half up). Inline: the raw
-/// stream maps every channel of every frame through them.
-inline std::uint16_t FileToHost16(std::uint16_t v) {
-  return static_cast<std::uint16_t>((static_cast<std::uint32_t>(v) * 32768u + 32767u) / 65535u);
-}
-
-inline std::uint16_t HostToFile16(std::uint16_t v) {
-  const std::uint32_t c = v < 32768u ? v : 32768u;
-  return static_cast<std::uint16_t>((c * 65535u + 16384u) / 32768u);
-}
+/// The 16-bit mapping of files and raw frames alike.
+using headless::FileToHost16;
+using headless::HostToFile16;
 
 }  // namespace jf::cli

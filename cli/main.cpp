@@ -7,18 +7,19 @@
 #include <optional>
 #include <nlohmann/json.hpp>
 
+#include "cli/errors.h"
 #include "cli/docs_command.h"
 #include "cli/image_io.h"
-#include "cli/looks.h"
-#include "cli/param_args.h"
+#include "presets/looks.h"
+#include "presets/param_args.h"
 #include "cli/params_listing.h"
 #include "cli/platform.h"
-#include "cli/preset.h"
+#include "presets/preset.h"
 #include "cli/render_command.h"
 #include "cli/session.h"
 #include "cli/sheet_command.h"
 #include "cli/stream_command.h"
-#include "cli/suggest.h"
+#include "presets/suggest.h"
 
 namespace {
 
@@ -151,7 +152,7 @@ int Params(const ParamsOptions& options) {
 }
 
 int Looks() {
-  const auto looks = jf::cli::ListLooks();
+  const auto looks = jf::cli::ListLooks(jf::cli::LookFolders());
   std::size_t width = 0;
   for (const auto& look : looks) width = std::max(width, look.name.size());
   for (const auto& look : looks) {
@@ -378,6 +379,10 @@ int main(int argc, char** argv) {
   } catch (const CliError& e) {
     std::cerr << "jitterforge: " << e.what() << "\n";
     return e.status;
+  } catch (const jf::presets::PresetError& e) {
+    // A preset, a parameter's name or value, a rate or a time: what the user gave is wrong.
+    std::cerr << "jitterforge: " << e.what() << "\n";
+    return 2;
   } catch (const std::bad_alloc&) {
     std::cerr << "jitterforge: out of memory\n";
     return 1;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/image_io.h"
+#include "headless/blend_pixels.h"
 
 namespace jf::cli {
 
@@ -29,7 +30,6 @@ std::vector<float> MixCoverage(std::vector<float> matte, double mix, std::size_t
 /// original + (rendered − original) × coverage, rounded to the nearest at 8 and 16 bits.
 void ApplyMatte(const HostImage& original, HostImage& rendered, const std::vector<float>& coverage);
 /// The same over count pixels of the host layout at depth: rendered blended in place.
-void BlendPixels(int depth, const std::uint8_t* original, std::uint8_t* rendered,
-                 const float* coverage, std::size_t count);
+using headless::BlendPixels;
 
 }  // namespace jf::cli

@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <sstream>
 
-#include "cli/param_args.h"
+#include "cli/errors.h"
+#include "presets/param_args.h"
 #include "params/param_descriptions.h"
 
 namespace jf::cli {

@@ -9,12 +9,13 @@
 #include <map>
 #include <regex>
 
-#include "cli/looks.h"
+#include "cli/errors.h"
+#include "presets/looks.h"
 #include "cli/matte.h"
 #include "cli/output_file.h"
-#include "cli/param_args.h"
+#include "presets/param_args.h"
 #include "cli/progress.h"
-#include "cli/text.h"
+#include "presets/text.h"
 
 namespace jf::cli {
 namespace {
@@ -106,7 +107,8 @@ Look LoadLook(const LookOptions& options) {
     throw CliError("give one of --look, --preset and --preset-from", 2);
   }
   Look look;
-  if (!options.look.empty()) look.preset = LoadPreset(FindLook(options.look).string());
+  if (!options.look.empty())
+    look.preset = LoadPreset(FindLook(options.look, LookFolders()).string());
   if (!options.preset.empty()) look.preset = LoadPreset(options.preset);
   if (!options.presetFrom.empty()) look.preset = PresetFromImage(options.presetFrom);
   if (!options.fps.empty()) {
@@ -231,7 +233,7 @@ void RunRender(const RenderOptions& options) {
     for (const std::int64_t end : {range.first, range.last}) {
       try {
         TimeOfFrame(end, look.rate);
-      } catch (const CliError& e) {
+      } catch (const PresetError& e) {
         throw CliError("--frames " + Quoted(options.frames) + ": " + e.what(), 2);
       }
     }

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/errors.h"
 #include "cli/image_io.h"
-#include "cli/preset.h"
+#include "presets/preset.h"
 #include "cli/session.h"
 
 namespace jf::cli {

@@ -5,14 +5,21 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "cli/errors.h"
+#include "headless/error_name.h"
 #include "headless/instance.h"
 #include "headless/module.h"
+#include "presets/looks.h"
 
 namespace jf::cli {
 
-/// The host error code as "NAME (number)".
-std::string ErrorName(PF_Err err);
+using headless::ErrorName;
+
+/// The looks' folders for the prefix the running program is installed under (its folder's
+/// parent).
+std::vector<std::filesystem::path> LookFolders();
 
 /// The folder of the running program; empty when the system cannot say.
 std::filesystem::path ProgramFolder();

@@ -13,11 +13,12 @@
 #include <thread>
 #include <type_traits>
 
+#include "cli/errors.h"
 #include "cli/bitmap_font.h"
 #include "cli/budget.h"
 #include "cli/image_io.h"
 #include "cli/output_file.h"
-#include "cli/param_args.h"
+#include "presets/param_args.h"
 
 namespace jf::cli {
 namespace {

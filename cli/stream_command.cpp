@@ -6,10 +6,11 @@
 #include <cstring>
 #include <vector>
 
+#include "cli/errors.h"
 #include "cli/budget.h"
 #include "cli/matte.h"
 #include "cli/progress.h"
-#include "cli/text.h"
+#include "presets/text.h"
 
 namespace jf::cli {
 namespace {

@@ -7,10 +7,21 @@
 #include <string>
 #include <vector>
 
-#include "cli/raw_frames.h"
+#include "cli/errors.h"
+#include "headless/raw_frames.h"
 #include "cli/render_command.h"
 
 namespace jf::cli {
+
+// Raw frames in ffmpeg's layouts, as the host library maps them.
+using headless::DepthOf;
+using headless::ForRows;
+using headless::FrameBytes;
+using headless::HostToRaw;
+using headless::PixFmt;
+using headless::RawToHost;
+using headless::RawToWorld;
+using headless::WorldToRaw;
 
 /// "rgba", "rgba64le" or "gbrapf32le"; throws CliError (status 2).
 PixFmt ParsePixFmt(const std::string& text);

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "cli/param_args.h"
+#include "presets/param_args.h"
 
 namespace jf::frei0r {
 namespace {
@@ -49,7 +49,7 @@ std::vector<CatalogEntry> BuildCatalog(const headless::ParamStore& store) {
        "a Jitterforge JSON preset file or a look's name (jitterforge looks); values set "
        "here override it",
        F0R_PARAM_STRING, 0});
-  const std::vector<std::string> paths = cli::GroupPaths(store);
+  const std::vector<std::string> paths = presets::GroupPaths(store);
   for (PF_ParamIndex i = 1; i < store.Count(); ++i) {
     int type = 0;
     switch (KindOf(store.Definition(i))) {
@@ -67,6 +67,12 @@ std::vector<CatalogEntry> BuildCatalog(const headless::ParamStore& store) {
     }
     catalog.push_back({paths[i], Explain(store, i), type, i});
   }
+  // Without the effect's parameters a mix here would stand in the place of the first of them.
+  if (store.Count() == 0) return catalog;
+  catalog.push_back({"mix",
+                     "0..1: how much of the rendered frame is blended over the original, as the "
+                     "command's --mix (1, the default, the effect alone)",
+                     F0R_PARAM_DOUBLE, kMixIndex});
   return catalog;
 }
 

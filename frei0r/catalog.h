@@ -1,6 +1,7 @@
 // The parameters as a frei0r host sees them: first the preset file, then every value parameter
-// of the effect in declaration order, named by its group path. The order is frozen with the
-// effect's declaration, because ffmpeg passes values as a positional list.
+// of the effect in declaration order, named by its group path, then the mix. The order is frozen
+// with the effect's declaration, because ffmpeg passes values as a positional list: what the
+// filter adds of its own goes at the end.
 #pragma once
 
 #include <string>
@@ -16,11 +17,13 @@ struct CatalogEntry {
   std::string name;         ///< "preset" or the group path ("Pixel Sorter/Sort Direction")
   std::string explanation;  ///< how 0..1 maps, for hosts that show it
   int type = 0;             ///< F0R_PARAM_*
-  PF_ParamIndex index = 0;  ///< the effect's parameter index; 0 for the preset
+  PF_ParamIndex index = 0;  ///< the effect's parameter index; 0 for the preset, kMixIndex
 };
 
 /// The frei0r index of the preset file parameter.
 inline constexpr int kPresetParam = 0;
+/// The index of the mix entry, the last one, which is the filter's own: no effect parameter.
+inline constexpr PF_ParamIndex kMixIndex = -1;
 
 /// The list for a store whose parameters are declared.
 std::vector<CatalogEntry> BuildCatalog(const headless::ParamStore& store);

@@ -119,6 +119,7 @@ __attribute__((visibility("default"), noinline)) void f0r_update(f0r_instance_t 
   if (instance == nullptr) return;
   const bool milliseconds = CalledFromLibavfilter(__builtin_return_address(0));
   try {
+    if (milliseconds) static_cast<Filter*>(instance)->CalledFromFfmpeg();
     static_cast<Filter*>(instance)->Update(jf::frei0r::TimeInSeconds(time, milliseconds), inframe,
                                            outframe);
   } catch (const std::exception& e) {
@@ -132,6 +133,7 @@ __attribute__((visibility("default"), noinline)) void f0r_update2(
   if (instance == nullptr) return;
   const bool milliseconds = CalledFromLibavfilter(__builtin_return_address(0));
   try {
+    if (milliseconds) static_cast<Filter*>(instance)->CalledFromFfmpeg();
     static_cast<Filter*>(instance)->Update(jf::frei0r::TimeInSeconds(time, milliseconds), inframe1,
                                            outframe);
   } catch (const std::exception& e) {

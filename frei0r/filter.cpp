@@ -4,12 +4,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
-#include "cli/looks.h"
-#include "cli/session.h"
-#include "cli/timing.h"
+#include "presets/looks.h"
+#include "headless/blend_pixels.h"
+#include "headless/error_name.h"
+#include "headless/raw_frames.h"
+#include "presets/timing.h"
 #include "frei0r/pixels.h"
 
 namespace jf::frei0r {
@@ -41,10 +44,41 @@ Filter::~Filter() {
 }
 
 void Filter::Complain(const std::string& message) {
-  // A host may repeat the call that failed for every frame; one line is enough.
-  if (message == m_lastComplaint) return;
-  m_lastComplaint = message;
+  // A host may repeat the call that failed for every frame, or alternate two; one line each is
+  // enough.
+  if (!m_complaints.insert(message).second) return;
   std::fprintf(stderr, "jitterforge: %s\n", message.c_str());
+}
+
+void Filter::RefusePreset(const std::string& why) {
+  m_presetFailed = true;
+  // A frei0r filter has no way to fail its host's run: a batch would get the clip unchanged
+  // and a success. Who would rather have the run fail says so in the environment.
+  if (const char* strict = std::getenv("JITTERFORGE_STRICT");
+      strict != nullptr && *strict != '\0' && std::strcmp(strict, "0") != 0) {
+    std::fprintf(stderr,
+                 "jitterforge: %s; JITTERFORGE_STRICT is set, so the process ends (status 2)\n",
+                 why.c_str());
+    std::fflush(stderr);
+    // At once: the host's exit handlers and destructors, run from inside one of its filter
+    // calls with its threads and ours at work, could hang or crash on the way out.
+    std::_Exit(2);
+  }
+  Complain(why + "; frames pass through unchanged");
+}
+
+void Filter::CalledFromFfmpeg() {
+  std::lock_guard lock(m_mutex);
+  if (m_toldOfPadding) return;
+  m_toldOfPadding = true;
+  if (m_width * 4 % 64 == 0) return;
+  const std::string w = std::to_string(m_width);
+  const std::string h = std::to_string(m_height);
+  Complain("ffmpeg hands frei0r filters rows padded to a multiple of 64 bytes, so at a width of " +
+           w +
+           " (not a multiple of 16) every frame comes out sheared, even with no stage on; pad "
+           "the width and crop it back (-vf \"pad=ceil(iw/16)*16:ih,frei0r=jitterforge:...,crop=" +
+           w + ":" + h + ":0:0\") or pipe the frames through `jitterforge stream`");
 }
 
 void Filter::SetParam(int index, const void* value) {
@@ -90,6 +124,10 @@ void Filter::SetParam(int index, const void* value) {
 void Filter::StoreExplicit(std::size_t k) {
   const Explicit& slot = m_explicit[k];
   const PF_ParamIndex index = m_catalog[k].index;
+  if (index == kMixIndex) {
+    m_mix = std::clamp(slot.number, 0.0, 1.0);
+    return;
+  }
   const PF_ParamDef& def = m_defaults[index];
   headless::ParamStore& store = m_instance->Params();
   // Setting a value drops the preset's keyframes for it: what the host sets wins.
@@ -113,6 +151,10 @@ void Filter::GetParam(int index, void* value) {
     *static_cast<const char**>(value) = m_presetPath.c_str();
     return;
   }
+  if (entry.index == kMixIndex) {
+    *static_cast<double*>(value) = m_mix;
+    return;
+  }
   const PF_ParamDef def = m_instance->Params().Definition(entry.index);
   if (entry.type == F0R_PARAM_COLOR) {
     const PF_Pixel& c = def.u.cd.value;
@@ -128,12 +170,12 @@ void Filter::UsePreset(const std::string& path) {
   if (path == m_presetPath) return;
   m_presetPath = path;
   m_presetFailed = false;
-  m_rate = cli::Rate{};
+  m_rate = presets::Rate{};
   m_schedules.clear();
   // Start again from the declared values, so nothing of an earlier preset stays.
   headless::ParamStore& store = m_instance->Params();
   for (const CatalogEntry& entry : m_catalog) {
-    if (entry.index == 0) continue;
+    if (entry.index <= 0) continue;
     const PF_ParamDef& def = m_defaults[entry.index];
     if (def.param_type == PF_Param_COLOR) {
       store.SetColor(entry.index, def.u.cd.value);
@@ -144,16 +186,15 @@ void Filter::UsePreset(const std::string& path) {
   if (!path.empty()) {
     try {
       // The preset parameter takes a shipped look's name as well as a file.
-      const cli::Preset preset =
-          cli::LoadPreset(cli::PresetOrLook(path, cli::LookFolders(FilterPrefix())));
-      m_rate = cli::PresetRate(preset).value_or(cli::Rate{});
-      cli::ApplyOptions options;
+      const presets::Preset preset =
+          presets::LoadPreset(presets::PresetOrLook(path, presets::LookFolders(FilterPrefix())));
+      m_rate = presets::PresetRate(preset).value_or(presets::Rate{});
+      presets::ApplyOptions options;
       options.rate = m_rate;
       options.matchName = m_runtime->module.GetPipl().matchName;
-      m_schedules = cli::ApplyPreset(preset, store, options);
+      m_schedules = presets::ApplyPreset(preset, store, options);
     } catch (const std::exception& e) {
-      m_presetFailed = true;
-      Complain(std::string(e.what()) + "; frames pass through unchanged");
+      RefusePreset(e.what());
     }
   }
   for (std::size_t k = 0; k < m_explicit.size(); ++k) {
@@ -219,11 +260,11 @@ void Filter::Update(double seconds, const std::uint32_t* in, std::uint32_t* out)
 
 void Filter::Render(double seconds, const std::uint32_t* in, std::uint32_t* out) {
   // The time as the command gives it for the same frame, so keyframes meet frames alike.
-  const cli::FrameTime time = cli::TimeOfSeconds(seconds, m_rate);
+  const presets::FrameTime time = presets::TimeOfSeconds(seconds, m_rate);
   headless::RenderSettings settings;
-  cli::ApplyTime(time, settings);
+  presets::ApplyTime(time, settings);
   headless::ParamStore& store = m_instance->Params();
-  for (const cli::Schedule& schedule : m_schedules) {
+  for (const presets::Schedule& schedule : m_schedules) {
     if (!SetByHost(schedule.index)) store.SetNumber(schedule.index, schedule.ValueAt(time.frame));
   }
 
@@ -236,7 +277,20 @@ void Filter::Render(double seconds, const std::uint32_t* in, std::uint32_t* out)
   headless::Host& host = m_runtime->host;
   host.Run([&] { FrameToWorld(in, *m_input); });
   if (PF_Err err = m_instance->RenderLent(*m_input, *m_output, settings); err != PF_Err_NONE) {
-    throw std::runtime_error("the effect's render failed: " + cli::ErrorName(err));
+    throw std::runtime_error("the effect's render failed: " + headless::ErrorName(err));
+  }
+  if (m_mix < 1) {
+    // As the command mixes: the rendered frame over the original in the host's layout, with
+    // the same coverage at every pixel.
+    m_mixCoverage.assign(static_cast<std::size_t>(m_width), static_cast<float>(m_mix));
+    host.Run([&] {
+      headless::ForRows(m_height, [&](int begin, int end) {
+        for (int y = begin; y < end; ++y) {
+          headless::BlendPixels(8, m_input->Row(y), m_output->Row(y), m_mixCoverage.data(),
+                                m_mixCoverage.size());
+        }
+      });
+    });
   }
   host.Run([&] { WorldToFrame(*m_output, out); });
 }

@@ -8,10 +8,11 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
-#include "cli/preset.h"
+#include "presets/preset.h"
 #include "frei0r/runtime.h"
 
 namespace jf::frei0r {
@@ -41,6 +42,10 @@ class Filter {
   /// (a preset that could not be used, a failing render) passes through unchanged.
   void Update(double seconds, const std::uint32_t* in, std::uint32_t* out);
 
+  /// Says, once, what ffmpeg's frei0r filter does to frames whose rows are not a multiple of 64
+  /// bytes: it hands them over padded, so they come out sheared whatever the effect does.
+  void CalledFromFfmpeg();
+
  private:
   struct Explicit {
     bool set = false;
@@ -55,6 +60,7 @@ class Filter {
   bool RenderedInBands(double seconds, const std::uint32_t* in, std::uint32_t* out);
   void PassThrough(const std::uint32_t* in, std::uint32_t* out) const;
   void Complain(const std::string& message);
+  void RefusePreset(const std::string& why);
 
   std::shared_ptr<Runtime> m_runtime;
   std::unique_ptr<headless::Instance> m_instance;
@@ -69,10 +75,12 @@ class Filter {
   std::vector<Explicit> m_explicit;  // by frei0r index
   std::string m_presetPath;
   bool m_presetFailed = false;
-  cli::Rate m_rate;                        // the preset's, else 25 frames per second
-  std::vector<cli::Schedule> m_schedules;  // the preset's, evaluated at each frame
+  double m_mix = 1;      // how much of the rendered frame is blended over the original
+  presets::Rate m_rate;  // the preset's, else 25 frames per second
+  std::vector<presets::Schedule> m_schedules;  // the preset's, evaluated at each frame
   double m_lastSeconds = 0;
-  std::string m_lastComplaint;
+  std::set<std::string> m_complaints;  // every line said, so each is said once per instance
+  bool m_toldOfPadding = false;
 
   // The last update, to recognise a host that hands one frame over in horizontal bands.
   struct Call {
@@ -86,6 +94,7 @@ class Filter {
   // The frame's pixels on their way into the effect and out of it, made at the first render.
   std::unique_ptr<headless::World> m_input;
   std::unique_ptr<headless::World> m_output;
+  std::vector<float> m_mixCoverage;  // one row of m_mix, for blending row by row
 };
 
 }  // namespace jf::frei0r

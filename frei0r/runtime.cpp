@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "cli/session.h"
+#include "headless/error_name.h"
 
 namespace jf::frei0r {
 namespace {
@@ -71,11 +71,11 @@ std::shared_ptr<Runtime> AcquireRuntime(std::string* error) {
 std::string SetUp(headless::Instance& instance) {
   std::lock_guard lock(g_setupMutex);
   if (PF_Err err = instance.GlobalSetup(); err != PF_Err_NONE) {
-    return "the effect's global setup failed: " + cli::ErrorName(err);
+    return "the effect's global setup failed: " + headless::ErrorName(err);
   }
   if (PF_Err err = instance.ParamsSetup(headless::StdoutRoute::Discard); err != PF_Err_NONE) {
     instance.GlobalSetdown();
-    return "the effect's parameter setup failed: " + cli::ErrorName(err);
+    return "the effect's parameter setup failed: " + headless::ErrorName(err);
   }
   return "";
 }

@@ -14,13 +14,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string attribute = input.substr(0, nul);
   const std::string description = nul == std::string::npos ? "" : input.substr(nul + 1);
   try {
-    const jf::cli::Preset preset = jf::cli::RecordedPreset(attribute, description, "fuzz.png");
-    const jf::cli::RecordedRender render = jf::cli::PresetRender(preset);
+    const jf::presets::Preset preset = jf::cli::RecordedPreset(attribute, description, "fuzz.png");
+    const jf::presets::RecordedRender render = jf::presets::PresetRender(preset);
     if (!render.downsampleX.empty()) jf::cli::ParseScale(render.downsampleX, "downsample_x");
     if (!render.downsampleY.empty()) jf::cli::ParseScale(render.downsampleY, "downsample_y");
-    const jf::cli::Rate rate = jf::cli::PresetRate(preset).value_or(jf::cli::Rate{});
-    if (const auto time = jf::cli::PresetTime(preset)) jf::cli::TimeOfFrame(time->frame, rate);
+    const jf::presets::Rate rate = jf::presets::PresetRate(preset).value_or(jf::presets::Rate{});
+    if (const auto time = jf::presets::PresetTime(preset))
+      jf::presets::TimeOfFrame(time->frame, rate);
   } catch (const jf::cli::CliError&) {
+  } catch (const jf::presets::PresetError&) {
   }
   return 0;
 }

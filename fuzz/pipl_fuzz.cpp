@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-#include "cli/text.h"
+#include "presets/text.h"
 #include "headless/module.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -15,8 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                           ? jf::headless::ParsePipl(
                                 jf::headless::ReadElfSection(bytes, ".pipl", "fuzz.so"), "fuzz.so")
                           : jf::headless::ParsePipl(bytes, "fuzz.pipl");
-    (void)jf::cli::IsUtf8(pipl.name);
-    (void)jf::cli::Quoted(pipl.matchName);
+    (void)jf::presets::IsUtf8(pipl.name);
+    (void)jf::presets::Quoted(pipl.matchName);
   } catch (const jf::headless::ModuleError&) {
   }
   return 0;

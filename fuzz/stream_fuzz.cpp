@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   int width = 0;
   int height = 0;
   if (!jf::cli::ParseFrameSize(sizeText, width, height)) return 0;
-  const jf::cli::PixFmt format = static_cast<jf::cli::PixFmt>(data[2] % 3);
+  const jf::headless::PixFmt format = static_cast<jf::headless::PixFmt>(data[2] % 3);
   const std::size_t bytes = jf::cli::FrameBytes(format, width, height);
   std::FILE* in = size > 3 ? fmemopen(const_cast<std::uint8_t*>(data + 3), size - 3, "rb")
                            : std::fopen("/dev/null", "rb");
@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::string back(bytes, '\0');
       jf::cli::ToRaw(format, image, reinterpret_cast<std::uint8_t*>(back.data()));
       // Bytes and float planes carry every bit both ways; 16-bit values are rescaled.
-      if (format != jf::cli::PixFmt::Rgba64le && std::memcmp(back.data(), reader.Data(), bytes)) {
+      if (format != jf::headless::PixFmt::Rgba64le &&
+          std::memcmp(back.data(), reader.Data(), bytes)) {
         __builtin_trap();
       }
     }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <thread>
 
 #include "frei0r/support.h"
@@ -78,7 +79,7 @@ const char* const kKeyframedPreset = R"({"parameters": {
 TEST(Frei0rFilter, ListsThePresetThenTheEffectsValuesInDeclarationOrder) {
   f0r_plugin_info_t info{};
   Library().pluginInfo(&info);
-  EXPECT_EQ(info.num_params, 149);  // the preset and 148 value parameters
+  EXPECT_EQ(info.num_params, 150);  // the preset, 148 value parameters and the mix
   f0r_param_info_t p{};
   Library().paramInfo(&p, 0);
   EXPECT_STREQ(p.name, "preset");
@@ -92,6 +93,42 @@ TEST(Frei0rFilter, ListsThePresetThenTheEffectsValuesInDeclarationOrder) {
   EXPECT_EQ(p.type, F0R_PARAM_DOUBLE);
   EXPECT_STREQ(p.explanation, "0..1 is 1..100 (takes 1..100000)");
   EXPECT_EQ(Library().Index("Elements Scatter/Circle/Color/Color"), 39);
+  Library().paramInfo(&p, 148);
+  EXPECT_STREQ(p.name, "Split RGB/Blue Channel/Flip Vertical");
+  // What the filter adds of its own comes after every place that was there before.
+  Library().paramInfo(&p, 149);
+  EXPECT_STREQ(p.name, "mix");
+  EXPECT_EQ(p.type, F0R_PARAM_DOUBLE);
+}
+
+TEST(Frei0rFilter, MixBlendsTheRenderOverTheInputAsTheCommandDoes) {
+  ScratchFolder folder;
+  const unsigned w = 48, h = 32;
+  const Frame in = PatternFrame(w, h);
+  auto render = [&](double mix) {
+    f0r_instance_t instance = Library().construct(w, h);
+    EXPECT_NE(instance, nullptr);
+    SetDouble(instance, "mix", mix);
+    const Frame out = Update(instance, in, 0.0);
+    Library().destruct(instance);
+    return out;
+  };
+  EXPECT_EQ(render(0), in);
+  EXPECT_EQ(render(1), Reference(in, w, h, {}));
+  // The command's --mix 0.5 on the same frame, through its raw stream.
+  std::ofstream(folder / "in.raw", std::ios::binary)
+      .write(reinterpret_cast<const char*>(in.data()), static_cast<std::streamsize>(in.size() * 4));
+  ASSERT_EQ(Shell(std::string(JF_CLI_PATH) + " stream --size 48x32 --mix 0.5 <'" +
+                      (folder / "in.raw").string() + "'",
+                  folder / "out.raw", folder / "err.txt"),
+            0)
+      << ReadFile(folder / "err.txt");
+  const std::string command = ReadFile(folder / "out.raw");
+  const Frame half = render(0.5);
+  ASSERT_EQ(command.size(), half.size() * 4);
+  EXPECT_EQ(std::memcmp(command.data(), half.data(), command.size()), 0);
+  EXPECT_NE(half, in);
+  EXPECT_NE(half, render(1));
 }
 
 TEST(Frei0rFilter, DefaultsRenderAsTheHostRendersTheModule) {

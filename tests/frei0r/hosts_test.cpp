@@ -4,6 +4,8 @@
 // not installed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "frei0r/support.h"
 
 namespace jf::frei0r_test {
@@ -73,14 +75,21 @@ class Hosts : public ::testing::Test {
 
   /// ffmpeg's frei0r filter on the clip, its output piped through standard output.
   std::string ThroughFfmpeg(const std::string& filterParams) {
-    const std::string vf = "frei0r=jitterforge" + (filterParams.empty() ? "" : ":" + filterParams);
-    EXPECT_EQ(Shell(HostEnvironment() + "FREI0R_PATH=" + Quote(kFilterFolder) +
-                        " ffmpeg -y -v error -i " + Quote(folder / "in.mkv") + " -vf \"" + vf +
-                        "\" -f rawvideo -pix_fmt rgba -",
-                    folder / "ffmpeg.raw", folder / "err.txt"),
+    EXPECT_EQ(Ffmpeg("", "in.mkv",
+                     "frei0r=jitterforge" + (filterParams.empty() ? "" : ":" + filterParams)),
               0);
-    lastErr = ReadFile(folder / "err.txt");
     return ReadFile(folder / "ffmpeg.raw");
+  }
+
+  /// ffmpeg filtering a clip of the folder with vf, environment before it; its exit status.
+  int Ffmpeg(const std::string& environment, const std::string& clip, const std::string& vf) {
+    const int status =
+        Shell(HostEnvironment() + environment + " FREI0R_PATH=" + Quote(kFilterFolder) +
+                  " ffmpeg -y -v error -i " + Quote(folder / clip) + " -vf \"" + vf +
+                  "\" -f rawvideo -pix_fmt rgba -",
+              folder / "ffmpeg.raw", folder / "err.txt");
+    lastErr = ReadFile(folder / "err.txt");
+    return status;
   }
 
   /// melt's frei0r filter on the clip in a profile of its size.
@@ -133,11 +142,64 @@ TEST_F(Hosts, FfmpegGivesTheCommandsFramesWithAPresetAndItsKeyframes) {
   EXPECT_TRUE(got.substr(0, frame) != got.substr(frame, frame));
 }
 
-TEST_F(Hosts, FfmpegWithAPresetThatIsMissingPassesTheClipThrough) {
+std::size_t Lines(const std::string& text) {
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+TEST_F(Hosts, FfmpegWithAPresetThatIsMissingPassesTheClipThroughAndSaysSoOnce) {
   const std::string got = ThroughFfmpeg((folder / "nowhere.json").string());
   EXPECT_TRUE(got == ReadFile(folder / "in.raw"));
-  EXPECT_NE(lastErr.find("jitterforge: "), std::string::npos) << lastErr;
+  EXPECT_EQ(lastErr.rfind("jitterforge: ", 0), 0u) << lastErr;
   EXPECT_NE(lastErr.find("nowhere.json"), std::string::npos) << lastErr;
+  EXPECT_EQ(Lines(lastErr), 1u) << lastErr;
+}
+
+TEST_F(Hosts, FfmpegWithAPresetThatCannotBeUsedEndsWithStatusTwoWhenStrict) {
+  std::ofstream(folder / "broken.json") << "{\"parameters\": {";
+  for (const std::string preset : {"nowhere.json", "broken.json"}) {
+    SCOPED_TRACE(preset);
+    EXPECT_EQ(Ffmpeg("JITTERFORGE_STRICT=1", "in.mkv",
+                     "frei0r=jitterforge:" + (folder / preset).string()),
+              2);
+    EXPECT_EQ(lastErr.rfind("jitterforge: ", 0), 0u) << lastErr;
+    EXPECT_NE(lastErr.find(preset), std::string::npos) << lastErr;
+    EXPECT_NE(lastErr.find("JITTERFORGE_STRICT"), std::string::npos) << lastErr;
+    EXPECT_EQ(Lines(lastErr), 1u) << lastErr;
+  }
+  // Strict changes nothing for a preset that works.
+  EXPECT_EQ(Ffmpeg("JITTERFORGE_STRICT=1", "in.mkv",
+                   "frei0r=jitterforge:" + (folder / "all.json").string()),
+            0);
+  EXPECT_TRUE(ReadFile(folder / "ffmpeg.raw") == Expected("all.json"));
+}
+
+TEST_F(Hosts, FfmpegAtAWidthItPadsSaysSoOnceAndPaddingAroundTheFilterAvoidsIt) {
+  // Every stage off: the filter changes nothing, so whatever changes is ffmpeg's doing.
+  std::ofstream(folder / "none.json") << R"({"parameters": {
+    "Basic Blocks/Enable Basic Blocks": false, "Pixel Sorter/Enable Pixel Sorter": false,
+    "Elements Scatter/Enable Elements Scatter": false, "Blur Blocks/Enable Blur Blocks": false,
+    "Noise/Enable Noise": false, "Warp/Enable Warp": false, "Split RGB/Enable Split RGB": false}})";
+  ASSERT_EQ(Run("ffmpeg -y -v error -f lavfi -i testsrc=size=161x97:rate=25 -frames:v 3 -c:v ffv1 "
+                "-pix_fmt bgra " +
+                Quote(folder / "odd.mkv")),
+            0);
+  ASSERT_EQ(Run("ffmpeg -y -v error -i " + Quote(folder / "odd.mkv") +
+                " -f rawvideo -pix_fmt rgba " + Quote(folder / "odd.raw")),
+            0);
+  const std::string input = ReadFile(folder / "odd.raw");
+  const std::string filter = "frei0r=jitterforge:" + (folder / "none.json").string();
+
+  EXPECT_EQ(Ffmpeg("", "odd.mkv", filter), 0);
+  EXPECT_TRUE(ReadFile(folder / "ffmpeg.raw") != input);  // sheared
+  EXPECT_EQ(lastErr.rfind("jitterforge: ", 0), 0u) << lastErr;
+  EXPECT_NE(lastErr.find("pad=ceil(iw/16)*16:ih"), std::string::npos) << lastErr;
+  EXPECT_NE(lastErr.find("crop=161:97:0:0"), std::string::npos) << lastErr;
+  EXPECT_EQ(Lines(lastErr), 1u) << lastErr;
+
+  // The README's recipe: the frames come back whole, and nothing is said.
+  EXPECT_EQ(Ffmpeg("", "odd.mkv", "pad=ceil(iw/16)*16:ih," + filter + ",crop=161:97:0:0"), 0);
+  EXPECT_TRUE(ReadFile(folder / "ffmpeg.raw") == input);
+  EXPECT_EQ(lastErr, "");
 }
 
 TEST_F(Hosts, MeltGivesTheCommandsFramesWithDefaultsAndWithAPreset) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace jf::cli {
+namespace jf::presets {
 
 /// The Levenshtein distance between a and b (insertions, deletions and substitutions of one
 /// character each cost 1), comparing letters without regard to case.
@@ -24,4 +24,4 @@ std::optional<std::string> ClosestName(const std::string& word,
 /// "did you mean \"NAME\"?" for the closest name, or empty when none is close.
 std::string DidYouMean(const std::string& word, const std::vector<std::string>& names);
 
-}  // namespace jf::cli
+}  // namespace jf::presets

@@ -1,5 +1,5 @@
 // See preset.h.
-#include "cli/preset.h"
+#include "presets/preset.h"
 
 #include <algorithm>
 #include <charconv>
@@ -13,11 +13,11 @@
 #include <sstream>
 #include <string_view>
 
-#include "cli/errors.h"
-#include "cli/param_args.h"
-#include "cli/text.h"
+#include "presets/errors.h"
+#include "presets/param_args.h"
+#include "presets/text.h"
 
-namespace jf::cli {
+namespace jf::presets {
 namespace {
 
 using headless::Interpolation;
@@ -32,7 +32,7 @@ const std::set<std::string> kDescriptive = {"index",        "path",        "kind
                                             "choice_count", "hidden"};
 
 [[noreturn]] void Fail(const std::string& source, const std::string& why) {
-  throw CliError(source + ": " + why, 2);
+  throw PresetError(source + ": " + why);
 }
 
 std::string Describe(const Json& j) {
@@ -42,6 +42,30 @@ std::string Describe(const Json& j) {
 
 bool IsGroupRow(const PF_ParamDef& d) {
   return d.param_type == PF_Param_GROUP_START || d.param_type == PF_Param_GROUP_END;
+}
+
+// Schedules in seconds count in microseconds: at a rate num/den, frame n's time n × den / num
+// and a time in microseconds are both whole numbers of 1 / (num × 1000000) seconds, so which
+// period and burst a frame falls in is exact integer arithmetic at any rate. Rates are at most
+// 1000000 / 1 and times at most 1000000 seconds, so every product fits in 64 bits.
+constexpr std::int64_t kMicros = 1000000;
+constexpr std::int64_t kMaxScheduleSeconds = 1000000;
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+  return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
+}
+
+std::int64_t CeilDiv(std::int64_t a, std::int64_t b) {
+  return -FloorDiv(-a, b);
+}
+
+// A number of seconds from 0 to kMaxScheduleSeconds, to the nearest microsecond.
+bool Micros(const Json& j, std::int64_t& out) {
+  if (!j.is_number()) return false;
+  const double seconds = j.get<double>();
+  if (!(seconds >= 0 && seconds <= static_cast<double>(kMaxScheduleSeconds))) return false;
+  out = std::llround(seconds * static_cast<double>(kMicros));
+  return true;
 }
 
 bool WholeNumber(const Json& j, std::int64_t lo, std::int64_t hi, std::int64_t& out) {
@@ -134,8 +158,8 @@ class Applier {
   void Named(F&& f) {
     try {
       f();
-    } catch (const CliError& e) {
-      throw CliError(m_source + ": " + e.what(), e.status);
+    } catch (const PresetError& e) {
+      throw PresetError(m_source + ": " + e.what());
     }
   }
 
@@ -146,10 +170,9 @@ class Applier {
       if (!indexKey.empty() && indexKey != key) {
         const PF_ParamIndex byIndex = ResolveKey(m_store, m_paths, indexKey);
         if (byIndex != index) {
-          throw CliError("\"" + key + "\" is parameter " + std::to_string(index) +
-                             " here, but the preset says index " + indexKey +
-                             " (a preset for another version of the effect?)",
-                         2);
+          throw PresetError("\"" + key + "\" is parameter " + std::to_string(index) +
+                            " here, but the preset says index " + indexKey +
+                            " (a preset for another version of the effect?)");
         }
       }
     });
@@ -244,12 +267,21 @@ class Applier {
     if (!setting.is_object()) Refuse(m_paths, index, "takes a schedule as an object");
     if (d.param_type == PF_Param_COLOR) Refuse(m_paths, index, "takes no schedule (a colour)");
     for (const auto& [name, member] : setting.items()) {
-      static const std::set<std::string> kMembers = {"every", "start", "step", "seed",
-                                                     "range", "burst", "value"};
+      static const std::set<std::string> kMembers = {"every", "every_seconds", "start",
+                                                     "step",  "seed",          "range",
+                                                     "burst", "burst_seconds", "value"};
       if (kMembers.count(name) == 0) {
         Refuse(m_paths, index,
                "a schedule has no member \"" + name +
-                   "\" (it takes every, start, step, seed, range, burst, value)");
+                   "\" (it takes every or every_seconds, start, step, seed, range, burst or "
+                   "burst_seconds, value)");
+      }
+    }
+    for (const char* unit : {"every", "burst"}) {
+      const std::string seconds = std::string(unit) + "_seconds";
+      if (setting.contains(unit) && setting.contains(seconds)) {
+        Refuse(m_paths, index,
+               std::string("a schedule takes ") + unit + " (frames) or " + seconds + ", not both");
       }
     }
     auto number = [&](const char* name, double fallback) {
@@ -265,10 +297,17 @@ class Applier {
     s.index = index;
     s.source = setting;
     s.rest = number("value", NumberOf(d));
+    s.rate = m_options.rate;
     if (setting.contains("every") && !WholeNumber(setting["every"], 1, 1 << 30, s.every)) {
       Refuse(m_paths, index,
              "a schedule's every is a whole number of frames from 1, not " +
                  Describe(setting["every"]));
+    }
+    if (setting.contains("every_seconds") &&
+        !(Micros(setting["every_seconds"], s.everyMicros) && s.everyMicros > 0)) {
+      Refuse(m_paths, index,
+             "a schedule's every_seconds is seconds from 0.000001 to 1000000, not " +
+                 Describe(setting["every_seconds"]));
     }
     if (setting.contains("step") == setting.contains("seed")) {
       Refuse(m_paths, index, "a schedule takes a step (with a start) or a seed to draw from");
@@ -307,6 +346,22 @@ class Applier {
           !WholeNumber(b[1], 0, kMax, s.burstLast) || s.burstFirst > s.burstLast) {
         Refuse(m_paths, index, "a schedule's burst is [FIRST, LAST] frames, not " + Describe(b));
       }
+      s.burst = true;
+    }
+    if (setting.contains("burst_seconds")) {
+      const Json& b = setting["burst_seconds"];
+      std::int64_t firstMicros = 0, lastMicros = 0;
+      if (!b.is_array() || b.size() != 2 || !Micros(b[0], firstMicros) ||
+          !Micros(b[1], lastMicros) || firstMicros > lastMicros) {
+        Refuse(m_paths, index,
+               "a schedule's burst_seconds is [FIRST, LAST] seconds from 0 to 1000000, not " +
+                   Describe(b));
+      }
+      // The frames whose time lies in [first, last]: n × den / num ≥ first, and ≤ last.
+      const Rate& r = s.rate;
+      s.burstFirst = CeilDiv(firstMicros * r.num, r.den * kMicros);
+      s.burstLast = FloorDiv(lastMicros * r.num, r.den * kMicros);
+      s.burstFirstMicros = firstMicros;
       s.burst = true;
     }
     // Check the values a schedule starts from now, so a mistake shows before any frame.
@@ -358,8 +413,8 @@ std::string Cut(const std::string& text) {
   const long line = 1 + std::count(text.begin(), text.begin() + static_cast<long>(at), '\n');
   const std::size_t lineStart = at == 0 ? std::string::npos : text.rfind('\n', at - 1);
   const std::size_t column = at - (lineStart == std::string::npos ? 0 : lineStart + 1) + 1;
-  throw CliError(source + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " + why,
-                 2);
+  throw PresetError(source + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " +
+                    why);
 }
 
 // Whether a JSON number lies past the largest double. The conversion says only that it is out
@@ -512,14 +567,14 @@ Preset ParsePreset(const std::string& text, const std::string& source) {
 
 Preset LoadPreset(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw CliError("cannot read preset '" + path + "': no such file", 2);
+  if (!in) throw PresetError("cannot read preset '" + path + "': no such file");
   // No more than one byte past the limit is read, whatever the file (or pipe) holds.
   std::string text;
   char buffer[65536];
   while (text.size() <= kMaxPresetBytes && in.read(buffer, sizeof buffer).gcount() > 0) {
     text.append(buffer, static_cast<std::size_t>(in.gcount()));
   }
-  if (in.bad()) throw CliError("cannot read preset '" + path + "'", 2);
+  if (in.bad()) throw PresetError("cannot read preset '" + path + "'");
   if (text.size() > kMaxPresetBytes) Fail(path, "holds more than 16 MiB; a preset is at most that");
   return ParsePreset(text, path);
 }
@@ -576,12 +631,46 @@ std::uint64_t ScheduleHash(std::uint64_t seed, std::uint64_t period) {
   return z ^ (z >> 31);
 }
 
+namespace {
+
+// Frame n's time in units of 1 / (num × 1000000) seconds. Frames past what the host's 32-bit
+// time carries at the rate are never rendered; they count as the last one that is.
+std::int64_t FrameTicks(std::int64_t frame, const Rate& rate) {
+  const std::int64_t limit = std::numeric_limits<A_long>::max() / rate.den;
+  return std::clamp(frame, -limit, limit) * rate.den * kMicros;
+}
+
+// Where a time-based schedule's periods count from, in the same units: the burst's first moment,
+// else its first frame's time, else 0.
+std::int64_t OriginTicks(const Schedule& s) {
+  if (s.burstFirstMicros >= 0) return s.burstFirstMicros * s.rate.num;
+  return s.burst ? FrameTicks(s.burstFirst, s.rate) : 0;
+}
+
+}  // namespace
+
+std::int64_t Schedule::PeriodOf(std::int64_t frame) const {
+  if (everyMicros > 0) {
+    const std::int64_t origin = OriginTicks(*this);
+    return FloorDiv(FrameTicks(frame, rate) - origin, everyMicros * rate.num);
+  }
+  // Floor division, so frames before the origin (none in practice) still count whole periods.
+  return FloorDiv(frame - (burst ? burstFirst : 0), every);
+}
+
+std::int64_t Schedule::NextPeriodStart(std::int64_t frame) const {
+  const std::int64_t period = PeriodOf(frame);
+  if (everyMicros > 0) {
+    const std::int64_t origin = OriginTicks(*this);
+    return std::max(frame + 1,
+                    CeilDiv(origin + (period + 1) * everyMicros * rate.num, rate.den * kMicros));
+  }
+  return (burst ? burstFirst : 0) + (period + 1) * every;
+}
+
 double Schedule::ValueAt(std::int64_t frame) const {
   if (burst && (frame < burstFirst || frame > burstLast)) return rest;
-  const std::int64_t from = burst ? burstFirst : 0;
-  const std::int64_t offset = frame - from;
-  // Floor division, so frames before the origin (none in practice) still count whole periods.
-  const std::int64_t period = (offset >= 0 ? offset : offset - every + 1) / every;
+  const std::int64_t period = PeriodOf(frame);
   if (mode == Mode::Step) return start + step * static_cast<double>(period);
   const auto span = static_cast<std::uint64_t>(high - low) + 1;
   return low + static_cast<double>(ScheduleHash(seed, static_cast<std::uint64_t>(period)) % span);
@@ -655,8 +744,7 @@ std::optional<std::int64_t> FirstRefusedFrame(const Schedule& s, const ParamStor
   if (a > b) return found;
   consider(a);
   consider(b);
-  const std::int64_t from = s.burst ? s.burstFirst : 0;
-  const std::int64_t next = from + ((a - from) / s.every + 1) * s.every;
+  const std::int64_t next = s.NextPeriodStart(a);
   if (next <= b) consider(next);
   if (s.mode == Schedule::Mode::Step && Takes(store, s.index, s.ValueAt(a)) &&
       !Takes(store, s.index, s.ValueAt(b))) {
@@ -758,4 +846,4 @@ Json WritePreset(const ParamStore& store, const PresetHeader& header,
   return doc;
 }
 
-}  // namespace jf::cli
+}  // namespace jf::presets

@@ -6,7 +6,7 @@
 
 #include "headless/records.h"
 
-namespace jf::cli {
+namespace jf::presets {
 
 /// Frames per second as an exact fraction num/den, both positive.
 struct Rate {
@@ -16,7 +16,7 @@ struct Rate {
 };
 
 /// Parses "24", "30000/1001" or a decimal such as "29.97" (kept exactly: 2997/100), as ffmpeg
-/// takes a rate. Throws CliError (status 2) naming option.
+/// takes a rate. Throws PresetError naming option.
 Rate ParseRate(const std::string& text, const std::string& option);
 /// "24" or "30000/1001".
 std::string RateText(const Rate& rate);
@@ -30,10 +30,10 @@ struct FrameTime {
 };
 
 /// Frame n of a clip at rate num/den: time_scale num, time_step den, current_time n × den.
-/// Throws CliError (status 2) for a negative frame or one past the 32-bit time.
+/// Throws PresetError for a negative frame or one past the 32-bit time.
 FrameTime TimeOfFrame(std::int64_t frame, const Rate& rate);
 /// A time in seconds at rate num/den: on the frame grid when it falls on a frame, else in
-/// thousandths of a frame. Throws CliError (status 2) for a negative or too large time.
+/// thousandths of a frame. Throws PresetError for a negative or too large time.
 FrameTime TimeOfSeconds(double seconds, const Rate& rate);
 /// The seconds a key on frame n stands at, computed as the parameter store reads a frame's
 /// time (current_time / time_scale), so a key on a frame is met exactly by that frame.
@@ -42,11 +42,11 @@ double SecondsOfFrame(std::int64_t frame, const Rate& rate);
 /// Puts the time into render settings.
 void ApplyTime(const FrameTime& time, headless::RenderSettings& settings);
 
-/// An inclusive frame range "A-B" or a single frame "A" (A, B ≥ 0, A ≤ B). Throws CliError.
+/// An inclusive frame range "A-B" or a single frame "A" (A, B ≥ 0, A ≤ B). Throws PresetError.
 struct FrameRange {
   std::int64_t first = 0;
   std::int64_t last = 0;
 };
 FrameRange ParseFrameRange(const std::string& text, const std::string& option);
 
-}  // namespace jf::cli
+}  // namespace jf::presets

@@ -1,13 +1,12 @@
 // See raw_frames.h.
-#include "cli/raw_frames.h"
+#include "headless/raw_frames.h"
 
 #include <bit>
 #include <cstring>
 
-#include "cli/image_io.h"
 #include "headless/thread_pool.h"
 
-namespace jf::cli {
+namespace jf::headless {
 namespace {
 
 // Raw layouts are little-endian; this host reads and writes them as they lie in memory.
@@ -94,12 +93,12 @@ void HostToRaw(PixFmt format, const std::uint8_t* host, std::size_t pixels, std:
 void ForRows(int height, const std::function<void(int begin, int end)>& rows) {
   // Bands of a few rows: enough work per band to outweigh handing it to a thread.
   constexpr int kBand = 16;
-  headless::ParallelFor(0, height, kBand, [&](std::int64_t begin, std::int64_t end, int) {
+  ParallelFor(0, height, kBand, [&](std::int64_t begin, std::int64_t end, int) {
     rows(static_cast<int>(begin), static_cast<int>(end));
   });
 }
 
-void RawToWorld(PixFmt format, const std::uint8_t* raw, headless::World& world) {
+void RawToWorld(PixFmt format, const std::uint8_t* raw, World& world) {
   const auto width = static_cast<std::size_t>(world.Width());
   const std::size_t pixels = width * static_cast<std::size_t>(world.Height());
   ForRows(world.Height(), [&](int begin, int end) {
@@ -108,7 +107,7 @@ void RawToWorld(PixFmt format, const std::uint8_t* raw, headless::World& world) 
   });
 }
 
-void WorldToRaw(PixFmt format, const headless::World& world, std::uint8_t* raw) {
+void WorldToRaw(PixFmt format, const World& world, std::uint8_t* raw) {
   const auto width = static_cast<std::size_t>(world.Width());
   const std::size_t pixels = width * static_cast<std::size_t>(world.Height());
   ForRows(world.Height(), [&](int begin, int end) {
@@ -117,4 +116,4 @@ void WorldToRaw(PixFmt format, const headless::World& world, std::uint8_t* raw) 
   });
 }
 
-}  // namespace jf::cli
+}  // namespace jf::headless

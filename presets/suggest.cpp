@@ -1,10 +1,10 @@
 // See suggest.h.
-#include "cli/suggest.h"
+#include "presets/suggest.h"
 
 #include <algorithm>
 #include <cctype>
 
-namespace jf::cli {
+namespace jf::presets {
 
 std::size_t EditDistance(const std::string& a, const std::string& b) {
   auto same = [](char x, char y) {
@@ -52,4 +52,4 @@ std::string DidYouMean(const std::string& word, const std::vector<std::string>& 
   return best ? "did you mean \"" + *best + "\"?" : std::string();
 }
 
-}  // namespace jf::cli
+}  // namespace jf::presets

@@ -1,5 +1,5 @@
 // See param_args.h.
-#include "cli/param_args.h"
+#include "presets/param_args.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,12 +8,12 @@
 #include <cstdio>
 #include <sstream>
 
-#include "cli/errors.h"
-#include "cli/suggest.h"
-#include "cli/text.h"
+#include "presets/errors.h"
+#include "presets/suggest.h"
+#include "presets/text.h"
 #include "params/param_descriptions.h"
 
-namespace jf::cli {
+namespace jf::presets {
 namespace {
 
 using headless::ParamStore;
@@ -107,7 +107,7 @@ std::string SuggestPath(const ParamStore& store, const std::vector<std::string>&
 }  // namespace
 
 void Refuse(const std::vector<std::string>& paths, PF_ParamIndex index, const std::string& why) {
-  throw CliError("parameter " + std::to_string(index) + " \"" + paths[index] + "\": " + why, 2);
+  throw PresetError("parameter " + std::to_string(index) + " \"" + paths[index] + "\": " + why);
 }
 
 std::vector<std::string> GroupPaths(const ParamStore& store) {
@@ -140,9 +140,8 @@ PF_ParamIndex ResolveKey(const ParamStore& store, const std::vector<std::string>
   PF_ParamIndex index = -1;
   if (ParseInt(key, number)) {
     if (number < 1 || number >= count) {
-      throw CliError(
-          "no parameter " + Quoted(key) + ": indices run from 1 to " + std::to_string(count - 1),
-          2);
+      throw PresetError("no parameter " + Quoted(key) + ": indices run from 1 to " +
+                        std::to_string(count - 1));
     }
     index = static_cast<PF_ParamIndex>(number);
   } else {
@@ -162,9 +161,8 @@ PF_ParamIndex ResolveKey(const ParamStore& store, const std::vector<std::string>
       }
     }
     if (exact.size() > 1) {
-      throw CliError("parameter \"" + key + "\" is ambiguous: use its index (" +
-                         std::to_string(exact[0]) + " or " + std::to_string(exact[1]) + ")",
-                     2);
+      throw PresetError("parameter \"" + key + "\" is ambiguous: use its index (" +
+                        std::to_string(exact[0]) + " or " + std::to_string(exact[1]) + ")");
     }
     if (exact.empty() && tail.size() > 1) {
       std::string candidates;
@@ -172,18 +170,16 @@ PF_ParamIndex ResolveKey(const ParamStore& store, const std::vector<std::string>
         candidates +=
             (candidates.empty() ? "" : ", ") + std::to_string(i) + " \"" + paths[i] + "\"";
       }
-      throw CliError("parameter \"" + key + "\" is ambiguous: it names " +
-                         std::to_string(tail.size()) + " parameters (" + candidates + ")",
-                     2);
+      throw PresetError("parameter \"" + key + "\" is ambiguous: it names " +
+                        std::to_string(tail.size()) + " parameters (" + candidates + ")");
     }
     index = !exact.empty() ? exact[0] : !tail.empty() ? tail[0] : -1;
     if (index < 0) {
       const std::string hint = SuggestPath(store, paths, Trim(key));
-      throw CliError("no parameter " + Quoted(key) + ": " +
-                         (hint.empty() ? "give an index or a group path as `jitterforge params` "
-                                         "lists them"
-                                       : hint),
-                     2);
+      throw PresetError("no parameter " + Quoted(key) + ": " +
+                        (hint.empty() ? "give an index or a group path as `jitterforge params` "
+                                        "lists them"
+                                      : hint));
     }
   }
   if (IsGroupRow(store.Definition(index))) Refuse(paths, index, "is a group row, not a value");
@@ -306,7 +302,7 @@ std::vector<PF_ParamIndex> ApplySettings(ParamStore& store,
   for (const std::string& setting : settings) {
     const auto eq = setting.find('=');
     if (eq == std::string::npos) {
-      throw CliError("--set takes KEY=VALUE, not " + Quoted(setting), 2);
+      throw PresetError("--set takes KEY=VALUE, not " + Quoted(setting));
     }
     const PF_ParamIndex index = ResolveKey(store, paths, setting.substr(0, eq));
     SetFromText(store, paths, index, setting.substr(eq + 1));
@@ -382,4 +378,4 @@ nlohmann::ordered_json ParamToJson(const ParamStore& store, const std::vector<st
   return j;
 }
 
-}  // namespace jf::cli
+}  // namespace jf::presets

@@ -8,7 +8,7 @@
 
 #include "headless/params.h"
 
-namespace jf::cli {
+namespace jf::presets {
 
 /// The group path of every declared parameter, by index: the names of the enclosing groups and
 /// the parameter's own, joined with "/" ("Elements Scatter/Circle/Color/Opacity"). Index 0, the
@@ -16,12 +16,12 @@ namespace jf::cli {
 std::vector<std::string> GroupPaths(const headless::ParamStore& store);
 
 /// The index a key names: a number 1 … count − 1, or a group path compared without regard to
-/// case. Throws CliError (status 2) naming the key when it names nothing or a group row.
+/// case. Throws PresetError naming the key when it names nothing or a group row.
 PF_ParamIndex ResolveKey(const headless::ParamStore& store, const std::vector<std::string>& paths,
                          const std::string& key);
 
 /// Parses value for the parameter's kind (on/off, a number, a popup label, R,G,B or #RRGGBB)
-/// and stores it; throws CliError (status 2) naming the parameter and what it takes.
+/// and stores it; throws PresetError naming the parameter and what it takes.
 void SetFromText(headless::ParamStore& store, const std::vector<std::string>& paths,
                  PF_ParamIndex index, const std::string& value);
 
@@ -30,15 +30,15 @@ headless::Keyframe ParseValueText(const headless::ParamStore& store,
                                   const std::vector<std::string>& paths, PF_ParamIndex index,
                                   const std::string& value);
 
-/// Stores a parsed value (its colour for colour parameters, else its number); throws CliError
-/// (status 2) naming the parameter and what it takes.
+/// Stores a parsed value (its colour for colour parameters, else its number); throws PresetError
+/// naming the parameter and what it takes.
 void StoreValue(headless::ParamStore& store, const std::vector<std::string>& paths,
                 PF_ParamIndex index, const headless::Keyframe& value);
 
 /// What a store's refusal says the parameter takes, without the store's own naming of it.
 std::string StoreRefusal(const headless::ParamError& e);
 
-/// Throws CliError (status 2): "parameter N "path": why".
+/// Throws PresetError: "parameter N "path": why".
 [[noreturn]] void Refuse(const std::vector<std::string>& paths, PF_ParamIndex index,
                          const std::string& why);
 
@@ -57,4 +57,4 @@ nlohmann::ordered_json ParamToJson(const headless::ParamStore& store,
 /// The value of a parameter in display units, as JSON (number, bool, popup number or colour).
 nlohmann::ordered_json ValueToJson(const PF_ParamDef& def);
 
-}  // namespace jf::cli
+}  // namespace jf::presets

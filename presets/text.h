@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace jf::cli {
+namespace jf::presets {
 
 /// The length of the well-formed UTF-8 sequence at the start of text (1 to 4 bytes), or 0 when
 /// it does not start with one.
@@ -74,4 +74,4 @@ inline std::string Quoted(std::string_view text, std::size_t limit = 60) {
   return out + "\"";
 }
 
-}  // namespace jf::cli
+}  // namespace jf::presets

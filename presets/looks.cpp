@@ -1,15 +1,14 @@
 // See looks.h.
-#include "cli/looks.h"
+#include "presets/looks.h"
 
 #include <algorithm>
 #include <map>
 
-#include "cli/errors.h"
-#include "cli/preset.h"
-#include "cli/session.h"
-#include "cli/suggest.h"
+#include "presets/errors.h"
+#include "presets/preset.h"
+#include "presets/suggest.h"
 
-namespace jf::cli {
+namespace jf::presets {
 namespace {
 
 namespace fs = std::filesystem;
@@ -41,14 +40,9 @@ std::vector<fs::path> LookFolders(const fs::path& prefix) {
   return folders;
 }
 
-std::vector<fs::path> LookFolders() {
-  const fs::path program = ProgramFolder();
-  return LookFolders(program.empty() ? program : program / "..");
-}
-
-std::vector<LookInfo> ListLooks() {
+std::vector<LookInfo> ListLooks(const std::vector<fs::path>& folders) {
   std::vector<LookInfo> looks;
-  for (const auto& [name, path] : LookFiles(LookFolders())) {
+  for (const auto& [name, path] : LookFiles(folders)) {
     const Preset preset = LoadPreset(path.string());
     LookInfo info;
     info.name = path.stem().string();
@@ -71,9 +65,8 @@ fs::path FindLook(const std::string& name, const std::vector<fs::path>& folders)
   std::vector<std::string> names;
   for (const auto& [key, path] : files) names.push_back(path.stem().string());
   const std::string hint = DidYouMean(name, names);
-  throw CliError("no look \"" + name + "\"" + (hint.empty() ? "" : ": " + hint) +
-                     " (`jitterforge looks` lists them)",
-                 2);
+  throw PresetError("no look \"" + name + "\"" + (hint.empty() ? "" : ": " + hint) +
+                    " (`jitterforge looks` lists them)");
 }
 
 std::string PresetOrLook(const std::string& text, const std::vector<fs::path>& folders) {
@@ -85,4 +78,4 @@ std::string PresetOrLook(const std::string& text, const std::vector<fs::path>& f
   return FindLook(text, folders).string();
 }
 
-}  // namespace jf::cli
+}  // namespace jf::presets

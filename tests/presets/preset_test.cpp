@@ -4,24 +4,23 @@
 #include <cstring>
 #include <nlohmann/json.hpp>
 
-#include "cli/errors.h"
-#include "cli/param_args.h"
-#include "cli/preset.h"
-#include "cli/timing.h"
+#include "presets/errors.h"
+#include "presets/param_args.h"
+#include "presets/preset.h"
+#include "presets/timing.h"
 #include "support/param_defs.h"
 
-namespace jf::cli {
+namespace jf::presets {
 namespace {
 
 using headless::ParamStore;
 
-// The message a call throws as CliError ("" when it throws nothing), with its status.
+// The message a call throws as PresetError ("" when it throws nothing).
 template <typename F>
-std::string Refusal(F&& f, int* status = nullptr) {
+std::string Refusal(F&& f) {
   try {
     f();
-  } catch (const CliError& e) {
-    if (status != nullptr) *status = e.status;
+  } catch (const PresetError& e) {
     return e.what();
   }
   return "";
@@ -95,9 +94,7 @@ TEST_F(Presets, ValuesOfEveryKindByPathOrIndex) {
 
 TEST_F(Presets, SyntaxErrorsNameTheLineAndColumn) {
   const std::string text = "{\n  \"parameters\": {\n    \"Look/Seed\": 4,,\n  }\n}\n";
-  int status = 0;
-  const std::string why = Refusal([&] { ParsePreset(text, "p.json"); }, &status);
-  EXPECT_EQ(status, 2);
+  const std::string why = Refusal([&] { ParsePreset(text, "p.json"); });
   EXPECT_EQ(why.rfind("p.json:3:20: ", 0), 0u) << why;  // the second comma
   // The parser's own count agrees.
   try {
@@ -112,9 +109,7 @@ TEST_F(Presets, SyntaxErrorsNameTheLineAndColumn) {
 
 TEST_F(Presets, MistakesAreRefusedByName) {
   auto refusal = [&](const std::string& json) {
-    int status = 0;
-    const std::string why = Refusal([&] { Apply(json); }, &status);
-    EXPECT_EQ(status, 2) << json;
+    const std::string why = Refusal([&] { Apply(json); });
     return why;
   };
   EXPECT_EQ(refusal(R"({"parameters": {"Look/Sed": 1}})"),
@@ -172,22 +167,30 @@ TEST_F(Presets, KeyframesByTimeOrFrame) {
 TEST_F(Presets, WhatIsWrittenReadsBackTheSame) {
   const auto schedules = Apply(R"({"parameters": {"Look/Amount": {"keyframes": [
       {"time": 0, "value": 0.1}, {"time": 0.3, "value": 7, "interpolation": "hold"}]},
-      "Look/Mode": 2, "Look/Tint": "#102030", "Amount": 0.7,
-      "Look/Seed": {"schedule": {"seed": 9, "every": 3}}}})");
+      "Look/Tint": "#102030", "Amount": 0.7,
+      "Look/Seed": {"schedule": {"seed": 9, "every": 3}},
+      "Look/Mode": {"schedule": {"start": 1, "step": 1, "every_seconds": 0.25,
+                                 "burst_seconds": [0.5, 0.6], "value": 3}}}})");
   const auto written = WritePreset(store, PresetHeader{}, schedules);
   EXPECT_TRUE(written["parameters"].contains("Look/Amount"));
   EXPECT_TRUE(written["parameters"].contains("Amount"));
 
-  const auto again = ApplyPreset(ParsePreset(written.dump(), "w.json"), other, ApplyOptions{});
+  const auto again =
+      ApplyPreset(ParsePreset(written.dump(), "w.json"), other, ApplyOptions{Rate{24, 1}, ""});
   EXPECT_EQ(WritePreset(other, PresetHeader{}, again), written);
-  for (PF_ParamIndex i : {3, 4, 6, 8}) {
+  for (PF_ParamIndex i : {3, 6, 8}) {
     for (double t : {0.0, 0.1, 0.3, 1.0}) {
       EXPECT_EQ(ValueToJson(store.DefinitionAt(i, t)), ValueToJson(other.DefinitionAt(i, t)))
           << i << " at " << t;
     }
   }
-  ASSERT_EQ(again.size(), 1u);
-  for (std::int64_t f = 0; f < 20; ++f) EXPECT_EQ(again[0].ValueAt(f), schedules[0].ValueAt(f));
+  ASSERT_EQ(again.size(), 2u);
+  for (std::size_t k = 0; k < 2; ++k) {
+    for (std::int64_t f = 0; f < 20; ++f) EXPECT_EQ(again[k].ValueAt(f), schedules[k].ValueAt(f));
+  }
+  EXPECT_EQ(again[1].ValueAt(12), 1);  // 0.5 s, the burst's first frame at 24 fps
+  EXPECT_EQ(again[1].ValueAt(14), 1);  // 0.5833 s, the last
+  EXPECT_EQ(again[1].ValueAt(15), 3);
 }
 
 TEST(Schedules, DrawsUseSplitMix64) {
@@ -228,6 +231,69 @@ TEST(Schedules, StepDrawAndBurstFollowTheFrameNumberAlone) {
   }
 }
 
+// The frames (after frame 0) on which a schedule's value changes, up to frame last.
+std::vector<std::int64_t> Changes(const Schedule& s, std::int64_t last) {
+  std::vector<std::int64_t> frames;
+  for (std::int64_t f = 1; f <= last; ++f) {
+    if (s.ValueAt(f) != s.ValueAt(f - 1)) frames.push_back(f);
+  }
+  return frames;
+}
+
+TEST_F(Presets, SecondsSchedulesKeepTheirRhythmAtAnyRate) {
+  const std::string everyTwo =
+      R"({"parameters": {"Look/Seed": {"schedule": {"start": 1, "step": 1, "every_seconds": 2}}}})";
+  using Frames = std::vector<std::int64_t>;
+  EXPECT_EQ(Changes(Apply(everyTwo, {25, 1})[0], 160), (Frames{50, 100, 150}));
+  EXPECT_EQ(Changes(Apply(everyTwo, {50, 1})[0], 320), (Frames{100, 200, 300}));
+  // 2 s at 30000/1001 is 59.94 frames: the change comes on the first frame at or past each
+  // multiple of 2 s, with no drift (the 33rd change, at 66 s, is on frame 1979 at 66.03 s).
+  const Frames ntsc = Changes(Apply(everyTwo, {30000, 1001})[0], 2000);
+  ASSERT_EQ(ntsc.size(), 33u);
+  EXPECT_EQ((Frames{ntsc[0], ntsc[1], ntsc[2], ntsc[32]}), (Frames{60, 120, 180, 1979}));
+
+  // A burst covers the frames whose time lies in [1.5, 2.5] s, both ends included (frames 36 to
+  // 60 at 24 fps), and its periods count from 1.5 s.
+  const Schedule burst = Apply(R"({"parameters": {"Look/Seed": {"schedule":
+      {"seed": 4, "every_seconds": 0.5, "burst_seconds": [1.5, 2.5], "value": 7}}}})")[0];
+  for (std::int64_t f : {0, 35, 61, 100}) EXPECT_EQ(burst.ValueAt(f), 7) << f;
+  for (std::int64_t f = 36; f <= 60; ++f) {
+    EXPECT_EQ(burst.ValueAt(f), 1 + static_cast<double>(ScheduleHash(4, (f - 36) / 12) % 1000))
+        << f;
+  }
+  // Frames counted from the first frame of a burst in seconds; a burst between two frames
+  // covers none.
+  const Schedule framesInSeconds = Apply(R"({"parameters": {"Look/Seed": {"schedule":
+      {"start": 2, "step": 1, "every": 5, "burst_seconds": [1.01, 3]}}}})")[0];
+  EXPECT_EQ(Changes(framesInSeconds, 80), (Frames{25, 30, 35, 40, 45, 50, 55, 60, 65, 70, 73}));
+  const Schedule between = Apply(R"({"parameters": {"Look/Seed": {"schedule":
+      {"start": 5, "step": 1, "burst_seconds": [1, 1]}}}})",
+                                 {30000, 1001})[0];
+  EXPECT_EQ(Changes(between, 100), Frames{});
+
+  // The first frame out of range is found, in seconds as in frames.
+  const auto climbing = Apply(R"({"parameters": {"Look/Seed": {"schedule":
+      {"start": 99990, "step": 1, "every_seconds": 0.5}}}})");
+  const std::string why = Refusal([&] { CheckSchedules(climbing, store, 0, 1000000); });
+  EXPECT_NE(why.find("at frame 132: takes 1 to 100000, not 100001"), std::string::npos) << why;
+
+  for (const auto& [schedule, message] : std::vector<std::pair<std::string, std::string>>{
+           {R"({"step": 1, "every": 2, "every_seconds": 2})",
+            "a schedule takes every (frames) or every_seconds, not both"},
+           {R"({"step": 1, "burst": [1, 2], "burst_seconds": [1, 2]})",
+            "a schedule takes burst (frames) or burst_seconds, not both"},
+           {R"({"step": 1, "every_seconds": 0})",
+            "a schedule's every_seconds is seconds from 0.000001"},
+           {R"({"step": 1, "burst_seconds": [2, 1]})",
+            "a schedule's burst_seconds is [FIRST, LAST] seconds"},
+       }) {
+    const std::string refusal =
+        Refusal([&] { Apply(R"({"parameters": {"Look/Seed": {"schedule": )" + schedule + "}}}"); });
+    EXPECT_NE(refusal.find("p.json: parameter 2 \"Look/Seed\": " + message), std::string::npos)
+        << refusal;
+  }
+}
+
 TEST_F(Presets, SchedulesBecomeHoldKeysOnTheFramesAsked) {
   const auto schedules = Apply(
       R"({"parameters": {"Look/Seed": {"schedule": {"start": 99990, "step": 1, "every": 2}}}})");
@@ -250,14 +316,14 @@ TEST(Timing, RatesAndFrameTimesAsTheHostPassesThem) {
   EXPECT_EQ(ParseRate("50/2", "--fps"), (Rate{25, 1}));
   EXPECT_EQ(ParseRate("ntsc", "--fps"), (Rate{30000, 1001}));
   for (const char* bad : {"0", "-24", "24/0", "x", "", "1.2.3"}) {
-    EXPECT_THROW(ParseRate(bad, "--fps"), CliError) << bad;
+    EXPECT_THROW(ParseRate(bad, "--fps"), PresetError) << bad;
   }
   const FrameTime f = TimeOfFrame(100, Rate{30000, 1001});
   EXPECT_EQ(f.time, 100100);
   EXPECT_EQ(f.timeStep, 1001);
   EXPECT_EQ(f.timeScale, 30000u);
-  EXPECT_THROW(TimeOfFrame(-1, Rate{24, 1}), CliError);
-  EXPECT_THROW(TimeOfFrame(3000000, Rate{30000, 1001}), CliError);  // past 32 bits
+  EXPECT_THROW(TimeOfFrame(-1, Rate{24, 1}), PresetError);
+  EXPECT_THROW(TimeOfFrame(3000000, Rate{30000, 1001}), PresetError);  // past 32 bits
   const FrameTime onFrame = TimeOfSeconds(0.5, Rate{24, 1});
   EXPECT_EQ(onFrame.time, 12);
   EXPECT_EQ(onFrame.timeScale, 24u);
@@ -267,9 +333,9 @@ TEST(Timing, RatesAndFrameTimesAsTheHostPassesThem) {
   EXPECT_EQ(between.frame, 0);
   EXPECT_EQ(ParseFrameRange("1-240", "--frames").last, 240);
   EXPECT_EQ(ParseFrameRange("7", "--frames").first, 7);
-  EXPECT_THROW(ParseFrameRange("9-3", "--frames"), CliError);
-  EXPECT_THROW(ParseFrameRange("-3", "--frames"), CliError);
+  EXPECT_THROW(ParseFrameRange("9-3", "--frames"), PresetError);
+  EXPECT_THROW(ParseFrameRange("-3", "--frames"), PresetError);
 }
 
 }  // namespace
-}  // namespace jf::cli
+}  // namespace jf::presets

@@ -1,15 +1,15 @@
 // See timing.h.
-#include "cli/timing.h"
+#include "presets/timing.h"
 
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <numeric>
 
-#include "cli/errors.h"
-#include "cli/text.h"
+#include "presets/errors.h"
+#include "presets/text.h"
 
-namespace jf::cli {
+namespace jf::presets {
 namespace {
 
 constexpr std::int64_t kMaxTime = std::numeric_limits<A_long>::max();
@@ -42,8 +42,8 @@ Rate ParseRate(const std::string& text, const std::string& option) {
     ok = Whole(text, rate.num);
   }
   if (!ok || rate.num <= 0 || rate.den <= 0 || rate.num > 1000000 || rate.den > 1000000) {
-    throw CliError(
-        option + " takes a frame rate such as 24, 30000/1001 or 29.97, not " + Quoted(text), 2);
+    throw PresetError(option + " takes a frame rate such as 24, 30000/1001 or 29.97, not " +
+                      Quoted(text));
   }
   const std::int64_t g = std::gcd(rate.num, rate.den);
   return Rate{rate.num / g, rate.den / g};
@@ -56,10 +56,10 @@ std::string RateText(const Rate& rate) {
 
 FrameTime TimeOfFrame(std::int64_t frame, const Rate& rate) {
   if (frame < 0 || frame > kMaxTime / rate.den) {
-    throw CliError("frame " + std::to_string(frame) + " lies outside what the host's 32-bit time " +
-                       "carries at " + RateText(rate) + " fps (frames 0 to " +
-                       std::to_string(kMaxTime / rate.den) + ")",
-                   2);
+    throw PresetError("frame " + std::to_string(frame) +
+                      " lies outside what the host's 32-bit time " + "carries at " +
+                      RateText(rate) + " fps (frames 0 to " + std::to_string(kMaxTime / rate.den) +
+                      ")");
   }
   return FrameTime{static_cast<A_long>(frame * rate.den), static_cast<A_long>(rate.den),
                    static_cast<A_u_long>(rate.num), frame};
@@ -68,9 +68,8 @@ FrameTime TimeOfFrame(std::int64_t frame, const Rate& rate) {
 FrameTime TimeOfSeconds(double seconds, const Rate& rate) {
   const double frames = seconds * static_cast<double>(rate.num) / static_cast<double>(rate.den);
   if (!(frames >= 0) || frames > static_cast<double>(kMaxTime / rate.den)) {
-    throw CliError(
-        "--time takes seconds from 0 up to the host's 32-bit time, not " + std::to_string(seconds),
-        2);
+    throw PresetError("--time takes seconds from 0 up to the host's 32-bit time, not " +
+                      std::to_string(seconds));
   }
   const double nearest = std::round(frames);
   if (std::abs(frames - nearest) < 1e-9)
@@ -80,10 +79,9 @@ FrameTime TimeOfSeconds(double seconds, const Rate& rate) {
   const std::int64_t step = rate.den * 1000;
   const double ticks = std::round(seconds * static_cast<double>(scale));
   if (ticks > static_cast<double>(kMaxTime) || scale > std::numeric_limits<A_u_long>::max()) {
-    throw CliError("--time " + std::to_string(seconds) +
-                       " lies between frames too far out for "
-                       "the host's 32-bit time: give a time on a frame",
-                   2);
+    throw PresetError("--time " + std::to_string(seconds) +
+                      " lies between frames too far out for "
+                      "the host's 32-bit time: give a time on a frame");
   }
   const auto time = static_cast<std::int64_t>(ticks);
   return FrameTime{static_cast<A_long>(time), static_cast<A_long>(step),
@@ -108,10 +106,10 @@ FrameRange ParseFrameRange(const std::string& text, const std::string& option) {
           ? Whole(text, range.first) && (range.last = range.first, true)
           : Whole(text.substr(0, dash), range.first) && Whole(text.substr(dash + 1), range.last);
   if (!ok || range.first < 0 || range.last < range.first) {
-    throw CliError(option + " takes frames A-B with 0 <= A <= B, or one frame, not " + Quoted(text),
-                   2);
+    throw PresetError(option + " takes frames A-B with 0 <= A <= B, or one frame, not " +
+                      Quoted(text));
   }
   return range;
 }
 
-}  // namespace jf::cli
+}  // namespace jf::presets

@@ -8,7 +8,18 @@
 
 #include "headless/worlds.h"
 
-namespace jf::cli {
+namespace jf::headless {
+
+/// 16-bit file value to the host's 0..32768 scale, and back (both round half up). Inline: the raw
+/// stream maps every channel of every frame through them.
+inline std::uint16_t FileToHost16(std::uint16_t v) {
+  return static_cast<std::uint16_t>((static_cast<std::uint32_t>(v) * 32768u + 32767u) / 65535u);
+}
+
+inline std::uint16_t HostToFile16(std::uint16_t v) {
+  const std::uint32_t c = v < 32768u ? v : 32768u;
+  return static_cast<std::uint16_t>((c * 65535u + 16384u) / 32768u);
+}
 
 /// The raw layouts a stream carries, named as ffmpeg names them.
 enum class PixFmt {
@@ -35,7 +46,7 @@ void HostToRaw(PixFmt format, const std::uint8_t* host, std::size_t pixels, std:
 void ForRows(int height, const std::function<void(int begin, int end)>& rows);
 
 /// A whole raw frame of the world's size into the world's rows, and the world's rows into one.
-void RawToWorld(PixFmt format, const std::uint8_t* raw, headless::World& world);
-void WorldToRaw(PixFmt format, const headless::World& world, std::uint8_t* raw);
+void RawToWorld(PixFmt format, const std::uint8_t* raw, World& world);
+void WorldToRaw(PixFmt format, const World& world, std::uint8_t* raw);
 
-}  // namespace jf::cli
+}  // namespace jf::headless

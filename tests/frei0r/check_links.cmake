@@ -1,0 +1,22 @@
+# The frei0r filter is a host of the module with presets and nothing of the command: it needs no
+# OpenImageIO (nor the couple of hundred libraries behind it) and carries no CLI11 or jf::cli code.
+# Run as cmake -DFILTER=... -DREADELF=... -DNM=... -P check_links.cmake.
+execute_process(COMMAND "${READELF}" -d "${FILTER}" OUTPUT_VARIABLE dynamic RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${READELF} -d ${FILTER} failed")
+endif()
+string(REGEX MATCHALL "\\(NEEDED\\)[^\n]*" needed "${dynamic}")
+message(STATUS "${FILTER} needs:\n  ${needed}")
+if(needed MATCHES "OpenImageIO")
+  message(FATAL_ERROR "the filter needs OpenImageIO: ${needed}")
+endif()
+execute_process(COMMAND "${NM}" -C "${FILTER}" OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${NM} -C ${FILTER} failed")
+endif()
+foreach(forbidden "CLI::" "jf::cli::" "OIIO")
+  string(FIND "${symbols}" "${forbidden}" at)
+  if(NOT at EQUAL -1)
+    message(FATAL_ERROR "the filter carries ${forbidden} code")
+  endif()
+endforeach()
