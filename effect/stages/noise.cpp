@@ -1,6 +1,7 @@
 // See noise.h.
 #include "stages/noise.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -45,24 +46,85 @@ NoiseJob MakeNoiseJob(const NoiseSettings& settings, A_long columns, A_long rows
   if (settings.octaves <= 0 || columns < 0 || rows < 0 || cells > (std::int64_t{1} << 24)) {
     return job;
   }
+  const auto octaves = static_cast<std::size_t>(settings.octaves);
   job.columns = columns;
   job.rows = rows;
-  job.columnTerm.resize(static_cast<std::size_t>(settings.octaves) * columns);
-  job.rowTerm.resize(static_cast<std::size_t>(settings.octaves) * rows);
+  job.columnTerm.resize(octaves * static_cast<std::size_t>(columns));
+  job.rowTerm.resize(octaves * static_cast<std::size_t>(rows));
+  job.octaveAmplitude.resize(octaves);
   float f = settings.frequency;
-  for (A_long k = 0; k < settings.octaves; ++k) {
+  float a = settings.amplitude;
+  for (std::size_t k = 0; k < octaves; ++k) {
     for (A_long x = 0; x < columns; ++x) {
-      job.columnTerm[static_cast<std::size_t>(k) * columns + x] =
+      job.columnTerm[static_cast<std::size_t>(x) * octaves + k] =
           (static_cast<float>(x) * f) / settings.width;
     }
     for (A_long y = 0; y < rows; ++y) {
-      job.rowTerm[static_cast<std::size_t>(k) * rows + y] =
+      job.rowTerm[static_cast<std::size_t>(y) * octaves + k] =
           (static_cast<float>(y) * f) / settings.height;
     }
+    job.octaveAmplitude[k] = a;
     f = f * settings.preserveFrequency;
+    a = a * settings.preserveAmplitude;
   }
   return job;
 }
+
+namespace {
+
+/// One octave's share of the total: the product stays single; the shift to 0 … 1 is done in
+/// double and rounded back. The 0.5 is added once per octave, unweighted by the amplitude.
+inline float OctaveShare(float n, float a) {
+  return static_cast<float>(static_cast<double>(n * a) * 0.5 + 0.5);
+}
+
+/// The octaves summed in order at (x, y), their coordinates formed here.
+float SumOctaves(const NoiseSettings& s, A_long x, A_long y) {
+  const float fx = static_cast<float>(x);
+  const float fy = static_cast<float>(y);
+  float f = s.frequency;
+  float a = s.amplitude;
+  float total = 0.0f;
+  for (A_long k = 0; k < s.octaves; ++k) {
+    total = total + OctaveShare(SimplexNoise2D((fx * f) / s.width, (fy * f) / s.height), a);
+    f = f * s.preserveFrequency;
+    a = a * s.preserveAmplitude;
+  }
+  return total;
+}
+
+/// The same sum from the job's tables: a column's and a row's coordinates lie side by side.
+inline float SumTabledOctaves(const NoiseJob& job, A_long x, A_long y) {
+  const auto octaves = static_cast<std::size_t>(job.settings.octaves);
+  const float* column = job.columnTerm.data() + static_cast<std::size_t>(x) * octaves;
+  const float* row = job.rowTerm.data() + static_cast<std::size_t>(y) * octaves;
+  const float* amplitude = job.octaveAmplitude.data();
+  float total = 0.0f;
+  for (std::size_t k = 0; k < octaves; ++k) {
+    total = total + OctaveShare(SimplexNoise2D(column[k], row[k]), amplitude[k]);
+  }
+  return total;
+}
+
+/// v ÷ 255 for every 8-bit value: the division the pixel rule makes, made once.
+constexpr std::array<float, 256> kUnit8 = [] {
+  std::array<float, 256> unit{};
+  for (int v = 0; v < 256; ++v) unit[v] = static_cast<float>(v) / 255.0f;
+  return unit;
+}();
+
+/// A channel as a fraction of the maximum, in single precision. At 16 bits and in float the
+/// maximum is a power of two and the division an exact product.
+template <PixelTraitsLike Px>
+inline float UnitOf(typename Px::Channel c) {
+  if constexpr (Px::MaxValue() == 255) {
+    return kUnit8[c];
+  } else {
+    return static_cast<float>(c) / static_cast<float>(Px::MaxValue());
+  }
+}
+
+}  // namespace
 
 template <PixelTraitsLike Px>
 PF_Err NoisePixel(void* refcon, A_long x, A_long y, typename Px::Pixel* in,
@@ -79,31 +141,14 @@ PF_Err NoisePixel(void* refcon, A_long x, A_long y, typename Px::Pixel* in,
 
   // Sum the octaves. The amplitude sum is the same for every pixel, so it was formed once
   // beforehand, with the same additions in the same order.
-  const float fx = static_cast<float>(x);
-  const float fy = static_cast<float>(y);
-  float f = s.frequency;
-  float a = s.amplitude;
-  float total = 0.0f;
   const bool tabled = x >= 0 && x < job.columns && y >= 0 && y < job.rows;
-  const float* column = tabled ? &job.columnTerm[static_cast<std::size_t>(x)] : nullptr;
-  const float* row = tabled ? &job.rowTerm[static_cast<std::size_t>(y)] : nullptr;
-  for (A_long k = 0; k < s.octaves; ++k) {
-    const float n = tabled ? SimplexNoise2D(column[static_cast<std::ptrdiff_t>(k) * job.columns],
-                                            row[static_cast<std::ptrdiff_t>(k) * job.rows])
-                           : SimplexNoise2D((fx * f) / s.width, (fy * f) / s.height);
-    f = f * s.preserveFrequency;
-    // The product stays single; the shift to 0 … 1 is done in double and rounded back. The 0.5
-    // is added once per octave, unweighted by the octave's amplitude.
-    total = total + static_cast<float>(static_cast<double>(n * a) * 0.5 + 0.5);
-    a = a * s.preserveAmplitude;
-  }
+  const float total = tabled ? SumTabledOctaves(job, x, y) : SumOctaves(s, x, y);
   const float v = 1.0f - total / s.amplitudeSum;
 
   // Add the tinted weight to each colour channel; SetRGB wraps what leaves the range.
-  const float max = static_cast<float>(Px::MaxValue());
-  const float r = static_cast<float>(in->red) / max + (v * s.tint.red) * s.tintContribution;
-  const float g = static_cast<float>(in->green) / max + (v * s.tint.green) * s.tintContribution;
-  const float b = static_cast<float>(in->blue) / max + (v * s.tint.blue) * s.tintContribution;
+  const float r = UnitOf<Px>(in->red) + (v * s.tint.red) * s.tintContribution;
+  const float g = UnitOf<Px>(in->green) + (v * s.tint.green) * s.tintContribution;
+  const float b = UnitOf<Px>(in->blue) + (v * s.tint.blue) * s.tintContribution;
   SetRGB(*out, r, g, b);
   out->alpha = in->alpha;
   return PF_Err_NONE;

@@ -29,14 +29,16 @@ struct NoiseSettings {
 float NoiseAmplitudeSum(const NoiseSettings& settings);
 
 /// What the pixel rule reads: the settings and, octave by octave, the noise coordinate of every
-/// column, (x · f) ÷ W, and of every row, (y · f) ÷ H. Each depends on one axis only, so it is
-/// formed once per render rather than once per pixel, with the same operations.
+/// column, (x · f) ÷ W, and of every row, (y · f) ÷ H, with each octave's amplitude. Each depends
+/// on one axis or on the octave only, so it is formed once per render rather than once per pixel,
+/// with the same operations.
 struct NoiseJob {
   NoiseSettings settings;
-  A_long columns = 0;             // x in 0 … columns − 1 has its coordinates here
-  A_long rows = 0;                // y likewise
-  std::vector<float> columnTerm;  // octave k, column x at k · columns + x
-  std::vector<float> rowTerm;     // octave k, row y at k · rows + y
+  A_long columns = 0;                  // x in 0 … columns − 1 has its coordinates here
+  A_long rows = 0;                     // y likewise
+  std::vector<float> columnTerm;       // column x, octave k at x · octaves + k
+  std::vector<float> rowTerm;          // row y, octave k at y · octaves + k
+  std::vector<float> octaveAmplitude;  // A · PA^k, multiplied up octave by octave
 };
 
 /// The job for a destination of columns × rows pixels. Where the tables would be unreasonably

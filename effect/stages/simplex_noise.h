@@ -13,7 +13,8 @@ namespace jf {
 extern const std::array<std::uint8_t, 256> NoisePermutation;
 
 // Inline, as the pixel functions call it once per pixel and octave; the corners are added
-// without branching on whether they reach the point, so the loop has no unpredictable jumps.
+// without branching on whether they reach the point or on their hashes, so the loop has no
+// unpredictable jumps.
 namespace simplex {
 
 // The skew constants are fixed by their bit patterns, not by their formulas: the float nearest
@@ -40,22 +41,30 @@ inline std::int32_t FloorToInt(float v) {
   return static_cast<float>(i) > v ? i - 1 : i;
 }
 
-/// Gradient of a 2D corner. The hash keeps six bits, so most hashes take the second branch; the
-/// pattern depends on exactly this choice.
+/// Gradient of a 2D corner. The hash keeps six bits, so most hashes take the second choice; the
+/// pattern depends on exactly this choice. The choices are made on bit patterns rather than by
+/// branching, since they follow the hash and no predictor could guess them: a and b trade places
+/// where h ≥ 4, a is negated (its sign bit flipped, as negation does) where bit 0 is set, and b is
+/// multiplied by −2 rather than 2 where bit 1 is.
 inline float Grad2(std::uint32_t hash, float u, float v) {
   const std::uint32_t h = hash & 0x3Fu;
-  const float a = h < 4 ? u : v;
-  const float b = h < 4 ? v : u;
-  return ((h & 1u) ? -a : a) + ((h & 2u) ? -2.0f * b : 2.0f * b);
+  const std::uint32_t ub = std::bit_cast<std::uint32_t>(u);
+  const std::uint32_t vb = std::bit_cast<std::uint32_t>(v);
+  const std::uint32_t swap = (ub ^ vb) & (0u - static_cast<std::uint32_t>(h >= 4));
+  const float a = std::bit_cast<float>((ub ^ swap) ^ (h << 31));
+  const float b = std::bit_cast<float>(vb ^ swap);
+  const float two = std::bit_cast<float>(0x40000000u | ((h & 2u) << 30));  // 2 or −2
+  return a + two * b;
 }
 
 /// Contribution of one 2D corner: the radial falloff to the fourth power times the gradient,
-/// and 0 past the falloff's edge (the product is formed either way and then not taken).
+/// and +0 past the falloff's edge (the product is formed either way and then masked off).
 inline float Corner2(std::uint32_t hash, float x, float y) {
   const float c = (0.5f - x * x) - y * y;
   const float c2 = c * c;
   const float e = Grad2(hash, x, y) * (c2 * c2);
-  return c < 0.0f ? 0.0f : e;
+  const std::uint32_t keep = 0u - static_cast<std::uint32_t>(!(c < 0.0f));
+  return std::bit_cast<float>(std::bit_cast<std::uint32_t>(e) & keep);
 }
 
 /// Gradient of a 1D corner: 1 … 8, negative when bit 3 is set.
