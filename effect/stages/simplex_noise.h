@@ -29,16 +29,21 @@ inline std::uint32_t Perm(std::uint32_t k) {
   return NoisePermutation[k & 255u];
 }
 
-/// floor as truncation to 32 bits, one less where truncation went up. Inputs with no 32-bit form
-/// (beyond ±2^31, NaN) are held at the range's ends or at 0, where a bare conversion would be
-/// undefined.
+/// floor as truncation to 32 bits, one less where truncation went up; for values well inside
+/// 32 bits.
+inline std::int32_t FloorInRange(float v) {
+  const auto i = static_cast<std::int32_t>(v);
+  return i - static_cast<std::int32_t>(static_cast<float>(i) > v);
+}
+
+/// floor for any input: those with no 32-bit form (beyond ±2^31, NaN) are held at the range's
+/// ends or at 0, where a bare conversion would be undefined.
 inline std::int32_t FloorToInt(float v) {
   if (!(v >= -2147483648.0f)) {
     return v != v ? 0 : std::numeric_limits<std::int32_t>::min();
   }
   if (v >= 2147483648.0f) return std::numeric_limits<std::int32_t>::max();
-  const std::int32_t i = static_cast<std::int32_t>(v);
-  return static_cast<float>(i) > v ? i - 1 : i;
+  return FloorInRange(v);
 }
 
 /// Gradient of a 2D corner. The hash keeps six bits, so most hashes take the second choice; the
@@ -81,6 +86,35 @@ inline float Corner1(std::uint32_t hash, float x) {
   return (Grad1(hash) * x) * (t2 * t2);
 }
 
+/// The three corner hashes of cell (i, j); lower says the point lies in the cell's lower
+/// triangle, whose middle corner is (i + 1, j) rather than (i, j + 1).
+struct CornerHashes {
+  std::uint32_t g0, g1, g2;
+};
+
+inline CornerHashes HashCorners(std::int32_t i, std::int32_t j, bool lower) {
+  const auto ui = static_cast<std::uint32_t>(i);
+  const auto uj = static_cast<std::uint32_t>(j);
+  const std::uint32_t i1 = lower ? 1u : 0u;
+  const std::uint32_t j1 = lower ? 0u : 1u;
+  return {Perm(ui + Perm(uj)), Perm(ui + i1 + Perm(uj + j1)), Perm(ui + 1u + Perm(uj + 1u))};
+}
+
+/// The corners summed and scaled to about −1 … 1, from the point's distances (x0, y0) to the
+/// cell's origin and the corner hashes.
+inline float SumCorners(float x0, float y0, const CornerHashes& h) {
+  // Which triangle of the cell: ties go to the upper one.
+  const float lower = static_cast<float>(x0 > y0);  // 1 or 0
+  const float x1 = x0 - lower + kG2;
+  const float y1 = y0 - (1.0f - lower) + kG2;
+  const float x2 = x0 - 1.0f + kG2x2;
+  const float y2 = y0 - 1.0f + kG2x2;
+  const float e0 = Corner2(h.g0, x0, y0);
+  const float e1 = Corner2(h.g1, x1, y1);
+  const float e2 = Corner2(h.g2, x2, y2);
+  return ((e0 + e1) + e2) * 45.23065f;
+}
+
 }  // namespace simplex
 
 /// Two-dimensional simplex noise after Stefan Gustavson, "Simplex noise demystified" (2005), in
@@ -97,28 +131,7 @@ inline float SimplexNoise2D(float x, float y) {
   const float t = static_cast<float>(static_cast<std::int64_t>(i) + j) * kG2;
   const float x0 = x - (static_cast<float>(i) - t);
   const float y0 = y - (static_cast<float>(j) - t);
-
-  // Which triangle of the cell: ties go to the upper one.
-  const std::uint32_t i1 = x0 > y0 ? 1u : 0u;
-  const std::uint32_t j1 = x0 > y0 ? 0u : 1u;
-
-  const float x1 = x0 - static_cast<float>(i1) + kG2;
-  const float y1 = y0 - static_cast<float>(j1) + kG2;
-  const float x2 = x0 - 1.0f + kG2x2;
-  const float y2 = y0 - 1.0f + kG2x2;
-
-  // Hash the three corners.
-  const auto ui = static_cast<std::uint32_t>(i);
-  const auto uj = static_cast<std::uint32_t>(j);
-  const std::uint32_t g0 = Perm(ui + Perm(uj));
-  const std::uint32_t g1 = Perm(ui + i1 + Perm(uj + j1));
-  const std::uint32_t g2 = Perm(ui + 1u + Perm(uj + 1u));
-
-  // Sum the corners and scale the result to about −1 … 1.
-  const float e0 = Corner2(g0, x0, y0);
-  const float e1 = Corner2(g1, x1, y1);
-  const float e2 = Corner2(g2, x2, y2);
-  return ((e0 + e1) + e2) * 45.23065f;
+  return SumCorners(x0, y0, HashCorners(i, j, x0 > y0));
 }
 
 /// One-dimensional simplex noise after the same paper; about −1 … 1, 0 at every whole number.
