@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 
 #include "headless/instance.h"
 #include "headless/thread_pool.h"
@@ -22,6 +23,63 @@ Host* HostOf(const PF_InData* in) {
 void Record(std::atomic<PF_Err>& first, PF_Err err) {
   PF_Err none = PF_Err_NONE;
   first.compare_exchange_strong(none, err);
+}
+
+// Calls fn for count pixels of row y, starting at column x and stepping by Step (1 or -1), with
+// the destination pointer stepped alongside. The source pointer steps too; without a source row
+// (in is null) every call gets a transparent pixel of its own, fresh each time, since the effect
+// may write through it. Everything the loop needs stays in locals, so nothing is reloaded
+// around the effect's call.
+template <int Step, typename Pixel, typename Fn>
+PF_Err VisitSpan(Fn fn, void* refcon, A_long x, A_long y, A_long count, Pixel* in, Pixel* out) {
+  if (in != nullptr) {
+    for (A_long k = 0; k < count; ++k) {
+      const A_long step = Step * k;
+      if (PF_Err err = fn(refcon, x + step, y, in + step, out + step); err != PF_Err_NONE) {
+        return err;
+      }
+    }
+  } else {
+    for (A_long k = 0; k < count; ++k) {
+      const A_long step = Step * k;
+      Pixel blank{};
+      if (PF_Err err = fn(refcon, x + step, y, &blank, out + step); err != PF_Err_NONE) {
+        return err;
+      }
+    }
+  }
+  return PF_Err_NONE;
+}
+
+/// Where one iteration reads and writes: destination columns [left, right), of which
+/// [inLeft, inRight) have their source column (x + dx) inside the source.
+struct Columns {
+  A_long left, right, inLeft, inRight;
+  std::int64_t dx;
+};
+
+// One row: the columns before the source's, those inside it, and those after it, each as a run
+// of stepped pointers; in reverse order the runs and the pixels within them go right to left.
+// srcRow is the source row's first pixel, or null where the row lies outside the source.
+template <bool Reverse, typename Pixel, typename Fn>
+PF_Err VisitRow(const Columns& c, Fn fn, void* refcon, A_long y, Pixel* srcRow, Pixel* dstRow) {
+  auto span = [&](A_long first, A_long end, bool inside) -> PF_Err {
+    if (first >= end) return PF_Err_NONE;
+    const A_long x = Reverse ? end - 1 : first;
+    Pixel* in = inside && srcRow != nullptr ? srcRow + (x + c.dx) : nullptr;
+    return VisitSpan < Reverse ? -1 : 1 > (fn, refcon, x, y, end - first, in, dstRow + x);
+  };
+  const A_long bounds[4] = {c.left, c.inLeft, c.inRight, c.right};
+  for (int s = 0; s < 3; ++s) {
+    const int k = Reverse ? 2 - s : s;
+    if (PF_Err err = span(bounds[k], bounds[k + 1], k == 1); err != PF_Err_NONE) return err;
+  }
+  return PF_Err_NONE;
+}
+
+template <typename Pixel>
+Pixel* RowOf(PF_EffectWorld* w, std::int64_t y) {
+  return reinterpret_cast<Pixel*>(reinterpret_cast<char*>(w->data) + y * w->rowbytes);
 }
 
 template <typename Pixel, typename Fn>
@@ -46,46 +104,41 @@ PF_Err IterateOver(const char* op, PF_PixelFormat format, PF_InData* in, PF_Effe
   r.right = std::min<A_long>(r.right, dst->width);
   r.bottom = std::min<A_long>(r.bottom, dst->height);
   if (r.left >= r.right || r.top >= r.bottom) return PF_Err_NONE;
-  const A_long dx = origin != nullptr ? origin->h : 0;
-  const A_long dy = origin != nullptr ? origin->v : 0;
+  // Source positions are formed in 64 bits, so an origin near the 32-bit limits reads outside
+  // the source rather than wrapping back into it.
+  Columns c{r.left, r.right, r.left, r.left, origin != nullptr ? origin->h : 0};
+  const std::int64_t dy = origin != nullptr ? origin->v : 0;
+  if (src != nullptr) {
+    c.inLeft = static_cast<A_long>(std::clamp<std::int64_t>(-c.dx, r.left, r.right));
+    c.inRight = static_cast<A_long>(std::clamp<std::int64_t>(src->width - c.dx, c.inLeft, r.right));
+  }
   const bool reverse = host->ReverseOrder();
-  const A_long rows = r.bottom - r.top;
-  const A_long columns = r.right - r.left;
   std::atomic<PF_Err> first{PF_Err_NONE};
 
-  auto pixelAt = [](PF_EffectWorld* w, A_long x, A_long y) {
-    return reinterpret_cast<Pixel*>(reinterpret_cast<char*>(w->data) +
-                                    static_cast<std::ptrdiff_t>(y) * w->rowbytes) +
-           x;
-  };
+  // Errors and aborts are looked at once per row; within a row nothing is shared.
   auto runRows = [&](std::int64_t begin, std::int64_t end, int) {
     Host::Activation active(*host);
-    for (auto i = static_cast<A_long>(begin); i != end; ++i) {
+    for (std::int64_t i = begin; i != end; ++i) {
       if (first.load(std::memory_order_relaxed) != PF_Err_NONE) return;
       if (host->AbortRequested()) {
         Record(first, PF_Interrupt_CANCEL);
         return;
       }
-      const A_long y = reverse ? r.bottom - 1 - i : r.top + i;
-      const A_long sy = y + dy;
-      for (A_long j = 0; j < columns; ++j) {
-        const A_long x = reverse ? r.right - 1 - j : r.left + j;
-        const A_long sx = x + dx;
-        // A pixel outside the source reads as transparent; a fresh one each call, since the
-        // effect may write through the pointer.
-        Pixel blank{};
-        Pixel* inP = &blank;
-        if (src != nullptr && sx >= 0 && sy >= 0 && sx < src->width && sy < src->height) {
-          inP = pixelAt(src, sx, sy);
-        }
-        if (PF_Err err = fn(refcon, x, y, inP, pixelAt(dst, x, y)); err != PF_Err_NONE) {
-          Record(first, err);
-          return;
-        }
+      const auto y = static_cast<A_long>(reverse ? r.bottom - 1 - i : r.top + i);
+      const std::int64_t sy = y + dy;
+      Pixel* srcRow =
+          src != nullptr && sy >= 0 && sy < src->height ? RowOf<Pixel>(src, sy) : nullptr;
+      Pixel* dstRow = RowOf<Pixel>(dst, y);
+      const PF_Err err = reverse ? VisitRow<true>(c, fn, refcon, y, srcRow, dstRow)
+                                 : VisitRow<false>(c, fn, refcon, y, srcRow, dstRow);
+      if (err != PF_Err_NONE) {
+        Record(first, err);
+        return;
       }
     }
   };
-  host->Pool().For(0, rows, 1, runRows);
+  // Chunks of rows, sized by the pool: one task per row costs more than a narrow row's pixels.
+  host->Pool().For(0, r.bottom - r.top, 0, runRows);
   return first.load();
 }
 

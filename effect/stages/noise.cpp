@@ -1,8 +1,12 @@
 // See noise.h.
 #include "stages/noise.h"
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <new>
 
 #include "entry/suite_handler.h"
 #include "params/param_reader.h"
@@ -38,6 +42,137 @@ float NoiseAmplitudeSum(const NoiseSettings& s) {
   return sum;
 }
 
+namespace {
+
+/// One octave's share of the total: the product stays single; the shift to 0 … 1 is done in
+/// double and rounded back. The 0.5 is added once per octave, unweighted by the amplitude.
+inline float OctaveShare(float n, float a) {
+  return static_cast<float>(static_cast<double>(n * a) * 0.5 + 0.5);
+}
+
+/// The octaves summed in order at (x, y), their coordinates formed here.
+float SumOctaves(const NoiseSettings& s, A_long x, A_long y) {
+  const float fx = static_cast<float>(x);
+  const float fy = static_cast<float>(y);
+  float f = s.frequency;
+  float a = s.amplitude;
+  float total = 0.0f;
+  for (A_long k = 0; k < s.octaves; ++k) {
+    total = total + OctaveShare(SimplexNoise2D((fx * f) / s.width, (fy * f) / s.height), a);
+    f = f * s.preserveFrequency;
+    a = a * s.preserveAmplitude;
+  }
+  return total;
+}
+
+/// The same sum from the job's coordinate tables.
+float SumTabledOctaves(const NoiseJob& job, A_long x, A_long y) {
+  const auto octaves = static_cast<std::size_t>(job.settings.octaves);
+  const auto columns = static_cast<std::size_t>(job.columns);
+  const float* row = job.rowTerm.data() + static_cast<std::size_t>(y) * octaves;
+  float total = 0.0f;
+  for (std::size_t k = 0; k < octaves; ++k) {
+    const float n =
+        SimplexNoise2D(job.columnTerm[k * columns + static_cast<std::size_t>(x)], row[k]);
+    total = total + OctaveShare(n, job.octaveAmplitude[k]);
+  }
+  return total;
+}
+
+/// Whether every coordinate lies well inside 32 bits once skewed: up to 10^8 the skewed values
+/// stay below 2^28, so their floor needs no clamping and two cell indices add up without
+/// overflow.
+bool CoordinatesModerate(const std::vector<float>& terms) {
+  return std::all_of(terms.begin(), terms.end(), [](float v) { return std::fabs(v) <= 1.0e8f; });
+}
+
+/// Per-column working rows for WeighRow.
+struct RowScratch {
+  explicit RowScratch(std::size_t columns)
+      : total(columns),
+        x0(columns),
+        y0(columns),
+        i(columns),
+        j(columns),
+        g0(columns),
+        g1(columns),
+        g2(columns) {}
+  std::vector<float> total, x0, y0;
+  std::vector<std::int32_t> i, j;
+  std::vector<std::uint32_t> g0, g1, g2;  // the corner hashes, kept apart so lanes load them
+};
+
+/// The weights of row y, the noise taken a step at a time across the whole row, so that the
+/// arithmetic of neighbouring pixels can run side by side in vector lanes; each lane does
+/// exactly what SimplexNoise2D and the pixel rule do for its pixel, and only the permutation
+/// look-ups go one by one. The coordinates are moderate (CoordinatesModerate).
+void WeighRow(const NoiseJob& job, A_long y, RowScratch& r, float* weight) {
+  using namespace simplex;
+  const auto columns = static_cast<std::size_t>(job.columns);
+  const auto octaves = static_cast<std::size_t>(job.settings.octaves);
+  float* total = r.total.data();
+  float* x0 = r.x0.data();
+  float* y0 = r.y0.data();
+  std::int32_t* i = r.i.data();
+  std::int32_t* j = r.j.data();
+  std::uint32_t* g0 = r.g0.data();
+  std::uint32_t* g1 = r.g1.data();
+  std::uint32_t* g2 = r.g2.data();
+  std::fill(total, total + columns, 0.0f);
+  for (std::size_t k = 0; k < octaves; ++k) {
+    const float* column = job.columnTerm.data() + k * columns;
+    const float ry = job.rowTerm[static_cast<std::size_t>(y) * octaves + k];
+    const float a = job.octaveAmplitude[k];
+    // Skew to the cell and unskew back. With moderate coordinates the 32-bit index sum is the
+    // 64-bit one.
+    for (std::size_t x = 0; x < columns; ++x) {
+      const float s = (column[x] + ry) * kF2;
+      i[x] = FloorInRange(column[x] + s);
+      j[x] = FloorInRange(ry + s);
+      const float t = static_cast<float>(i[x] + j[x]) * kG2;
+      x0[x] = column[x] - (static_cast<float>(i[x]) - t);
+      y0[x] = ry - (static_cast<float>(j[x]) - t);
+    }
+    for (std::size_t x = 0; x < columns; ++x) {
+      const CornerHashes h = HashCorners(i[x], j[x], x0[x] > y0[x]);
+      g0[x] = h.g0;
+      g1[x] = h.g1;
+      g2[x] = h.g2;
+    }
+    for (std::size_t x = 0; x < columns; ++x) {
+      const float n = SumCorners(x0[x], y0[x], CornerHashes{g0[x], g1[x], g2[x]});
+      total[x] = total[x] + OctaveShare(n, a);
+    }
+  }
+  const float sum = job.settings.amplitudeSum;
+  for (std::size_t x = 0; x < columns; ++x) weight[x] = 1.0f - total[x] / sum;
+}
+
+/// Frames beyond this many pixels get no weight table (128 MB of floats).
+constexpr std::int64_t kMostWeighedPixels = std::int64_t{1} << 25;
+
+void WeighPixels(NoiseJob& job) {
+  const std::int64_t pixels = std::int64_t{job.columns} * job.rows;
+  if (job.columnTerm.empty() || job.settings.amplitudeSum == 0.0f || pixels == 0 ||
+      pixels > kMostWeighedPixels || !CoordinatesModerate(job.columnTerm) ||
+      !CoordinatesModerate(job.rowTerm)) {
+    return;
+  }
+  // Without the memory the pixel rule forms each weight itself.
+  try {
+    job.weight.resize(static_cast<std::size_t>(pixels));
+    RowScratch scratch(static_cast<std::size_t>(job.columns));
+    for (A_long y = 0; y < job.rows; ++y) {
+      WeighRow(job, y, scratch, job.weight.data() + static_cast<std::size_t>(y) * job.columns);
+    }
+  } catch (const std::bad_alloc&) {
+    job.weight.clear();
+    job.weight.shrink_to_fit();
+  }
+}
+
+}  // namespace
+
 NoiseJob MakeNoiseJob(const NoiseSettings& settings, A_long columns, A_long rows) {
   NoiseJob job;
   job.settings = settings;
@@ -45,24 +180,52 @@ NoiseJob MakeNoiseJob(const NoiseSettings& settings, A_long columns, A_long rows
   if (settings.octaves <= 0 || columns < 0 || rows < 0 || cells > (std::int64_t{1} << 24)) {
     return job;
   }
+  const auto octaves = static_cast<std::size_t>(settings.octaves);
   job.columns = columns;
   job.rows = rows;
-  job.columnTerm.resize(static_cast<std::size_t>(settings.octaves) * columns);
-  job.rowTerm.resize(static_cast<std::size_t>(settings.octaves) * rows);
+  job.columnTerm.resize(octaves * static_cast<std::size_t>(columns));
+  job.rowTerm.resize(octaves * static_cast<std::size_t>(rows));
+  job.octaveAmplitude.resize(octaves);
   float f = settings.frequency;
-  for (A_long k = 0; k < settings.octaves; ++k) {
+  float a = settings.amplitude;
+  for (std::size_t k = 0; k < octaves; ++k) {
     for (A_long x = 0; x < columns; ++x) {
-      job.columnTerm[static_cast<std::size_t>(k) * columns + x] =
+      job.columnTerm[k * static_cast<std::size_t>(columns) + static_cast<std::size_t>(x)] =
           (static_cast<float>(x) * f) / settings.width;
     }
     for (A_long y = 0; y < rows; ++y) {
-      job.rowTerm[static_cast<std::size_t>(k) * rows + y] =
+      job.rowTerm[static_cast<std::size_t>(y) * octaves + k] =
           (static_cast<float>(y) * f) / settings.height;
     }
+    job.octaveAmplitude[k] = a;
     f = f * settings.preserveFrequency;
+    a = a * settings.preserveAmplitude;
   }
+  WeighPixels(job);
   return job;
 }
+
+namespace {
+
+/// v ÷ 255 for every 8-bit value: the division the pixel rule makes, made once.
+constexpr std::array<float, 256> kUnit8 = [] {
+  std::array<float, 256> unit{};
+  for (int v = 0; v < 256; ++v) unit[v] = static_cast<float>(v) / 255.0f;
+  return unit;
+}();
+
+/// A channel as a fraction of the maximum, in single precision. At 16 bits and in float the
+/// maximum is a power of two and the division an exact product.
+template <PixelTraitsLike Px>
+inline float UnitOf(typename Px::Channel c) {
+  if constexpr (Px::MaxValue() == 255) {
+    return kUnit8[c];
+  } else {
+    return static_cast<float>(c) / static_cast<float>(Px::MaxValue());
+  }
+}
+
+}  // namespace
 
 template <PixelTraitsLike Px>
 PF_Err NoisePixel(void* refcon, A_long x, A_long y, typename Px::Pixel* in,
@@ -79,31 +242,20 @@ PF_Err NoisePixel(void* refcon, A_long x, A_long y, typename Px::Pixel* in,
 
   // Sum the octaves. The amplitude sum is the same for every pixel, so it was formed once
   // beforehand, with the same additions in the same order.
-  const float fx = static_cast<float>(x);
-  const float fy = static_cast<float>(y);
-  float f = s.frequency;
-  float a = s.amplitude;
-  float total = 0.0f;
   const bool tabled = x >= 0 && x < job.columns && y >= 0 && y < job.rows;
-  const float* column = tabled ? &job.columnTerm[static_cast<std::size_t>(x)] : nullptr;
-  const float* row = tabled ? &job.rowTerm[static_cast<std::size_t>(y)] : nullptr;
-  for (A_long k = 0; k < s.octaves; ++k) {
-    const float n = tabled ? SimplexNoise2D(column[static_cast<std::ptrdiff_t>(k) * job.columns],
-                                            row[static_cast<std::ptrdiff_t>(k) * job.rows])
-                           : SimplexNoise2D((fx * f) / s.width, (fy * f) / s.height);
-    f = f * s.preserveFrequency;
-    // The product stays single; the shift to 0 … 1 is done in double and rounded back. The 0.5
-    // is added once per octave, unweighted by the octave's amplitude.
-    total = total + static_cast<float>(static_cast<double>(n * a) * 0.5 + 0.5);
-    a = a * s.preserveAmplitude;
+  float v;
+  if (tabled && !job.weight.empty()) {
+    v = job.weight[static_cast<std::size_t>(y) * static_cast<std::size_t>(job.columns) +
+                   static_cast<std::size_t>(x)];
+  } else {
+    const float total = tabled ? SumTabledOctaves(job, x, y) : SumOctaves(s, x, y);
+    v = 1.0f - total / s.amplitudeSum;
   }
-  const float v = 1.0f - total / s.amplitudeSum;
 
   // Add the tinted weight to each colour channel; SetRGB wraps what leaves the range.
-  const float max = static_cast<float>(Px::MaxValue());
-  const float r = static_cast<float>(in->red) / max + (v * s.tint.red) * s.tintContribution;
-  const float g = static_cast<float>(in->green) / max + (v * s.tint.green) * s.tintContribution;
-  const float b = static_cast<float>(in->blue) / max + (v * s.tint.blue) * s.tintContribution;
+  const float r = UnitOf<Px>(in->red) + (v * s.tint.red) * s.tintContribution;
+  const float g = UnitOf<Px>(in->green) + (v * s.tint.green) * s.tintContribution;
+  const float b = UnitOf<Px>(in->blue) + (v * s.tint.blue) * s.tintContribution;
   SetRGB(*out, r, g, b);
   out->alpha = in->alpha;
   return PF_Err_NONE;

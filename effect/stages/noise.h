@@ -29,18 +29,23 @@ struct NoiseSettings {
 float NoiseAmplitudeSum(const NoiseSettings& settings);
 
 /// What the pixel rule reads: the settings and, octave by octave, the noise coordinate of every
-/// column, (x · f) ÷ W, and of every row, (y · f) ÷ H. Each depends on one axis only, so it is
-/// formed once per render rather than once per pixel, with the same operations.
+/// column, (x · f) ÷ W, and of every row, (y · f) ÷ H, with each octave's amplitude. Each depends
+/// on one axis or on the octave only, so it is formed once per render rather than once per pixel,
+/// with the same operations. Where the coordinates allow it, the weight 1 − total ÷ sum of every
+/// pixel is formed beforehand too, a row at a time, the same arithmetic in vector lanes.
 struct NoiseJob {
   NoiseSettings settings;
-  A_long columns = 0;             // x in 0 … columns − 1 has its coordinates here
-  A_long rows = 0;                // y likewise
-  std::vector<float> columnTerm;  // octave k, column x at k · columns + x
-  std::vector<float> rowTerm;     // octave k, row y at k · rows + y
+  A_long columns = 0;                  // x in 0 … columns − 1 has its coordinates here
+  A_long rows = 0;                     // y likewise
+  std::vector<float> columnTerm;       // octave k, column x at k · columns + x
+  std::vector<float> rowTerm;          // row y, octave k at y · octaves + k
+  std::vector<float> octaveAmplitude;  // A · PA^k, multiplied up octave by octave
+  std::vector<float> weight;           // pixel (x, y) at y · columns + x, or empty
 };
 
 /// The job for a destination of columns × rows pixels. Where the tables would be unreasonably
-/// large (octaves × size), they stay empty and the pixel rule computes its coordinates itself.
+/// large (octaves × size, or the frame for the weights), they stay empty and the pixel rule
+/// computes what they would hold itself.
 NoiseJob MakeNoiseJob(const NoiseSettings& settings, A_long columns, A_long rows);
 
 /// The pixel rule: in's colour plus the noise weight times the tint times its contribution,

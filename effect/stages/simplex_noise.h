@@ -13,7 +13,8 @@ namespace jf {
 extern const std::array<std::uint8_t, 256> NoisePermutation;
 
 // Inline, as the pixel functions call it once per pixel and octave; the corners are added
-// without branching on whether they reach the point, so the loop has no unpredictable jumps.
+// without branching on whether they reach the point or on their hashes, so the loop has no
+// unpredictable jumps.
 namespace simplex {
 
 // The skew constants are fixed by their bit patterns, not by their formulas: the float nearest
@@ -28,34 +29,47 @@ inline std::uint32_t Perm(std::uint32_t k) {
   return NoisePermutation[k & 255u];
 }
 
-/// floor as truncation to 32 bits, one less where truncation went up. Inputs with no 32-bit form
-/// (beyond ±2^31, NaN) are held at the range's ends or at 0, where a bare conversion would be
-/// undefined.
+/// floor as truncation to 32 bits, one less where truncation went up; for values well inside
+/// 32 bits.
+inline std::int32_t FloorInRange(float v) {
+  const auto i = static_cast<std::int32_t>(v);
+  return i - static_cast<std::int32_t>(static_cast<float>(i) > v);
+}
+
+/// floor for any input: those with no 32-bit form (beyond ±2^31, NaN) are held at the range's
+/// ends or at 0, where a bare conversion would be undefined.
 inline std::int32_t FloorToInt(float v) {
   if (!(v >= -2147483648.0f)) {
     return v != v ? 0 : std::numeric_limits<std::int32_t>::min();
   }
   if (v >= 2147483648.0f) return std::numeric_limits<std::int32_t>::max();
-  const std::int32_t i = static_cast<std::int32_t>(v);
-  return static_cast<float>(i) > v ? i - 1 : i;
+  return FloorInRange(v);
 }
 
-/// Gradient of a 2D corner. The hash keeps six bits, so most hashes take the second branch; the
-/// pattern depends on exactly this choice.
+/// Gradient of a 2D corner. The hash keeps six bits, so most hashes take the second choice; the
+/// pattern depends on exactly this choice. The choices are made on bit patterns rather than by
+/// branching, since they follow the hash and no predictor could guess them: a and b trade places
+/// where h ≥ 4, a is negated (its sign bit flipped, as negation does) where bit 0 is set, and b is
+/// multiplied by −2 rather than 2 where bit 1 is.
 inline float Grad2(std::uint32_t hash, float u, float v) {
   const std::uint32_t h = hash & 0x3Fu;
-  const float a = h < 4 ? u : v;
-  const float b = h < 4 ? v : u;
-  return ((h & 1u) ? -a : a) + ((h & 2u) ? -2.0f * b : 2.0f * b);
+  const std::uint32_t ub = std::bit_cast<std::uint32_t>(u);
+  const std::uint32_t vb = std::bit_cast<std::uint32_t>(v);
+  const std::uint32_t swap = (ub ^ vb) & (0u - static_cast<std::uint32_t>(h >= 4));
+  const float a = std::bit_cast<float>((ub ^ swap) ^ (h << 31));
+  const float b = std::bit_cast<float>(vb ^ swap);
+  const float two = std::bit_cast<float>(0x40000000u | ((h & 2u) << 30));  // 2 or −2
+  return a + two * b;
 }
 
 /// Contribution of one 2D corner: the radial falloff to the fourth power times the gradient,
-/// and 0 past the falloff's edge (the product is formed either way and then not taken).
+/// and +0 past the falloff's edge (the product is formed either way and then masked off).
 inline float Corner2(std::uint32_t hash, float x, float y) {
   const float c = (0.5f - x * x) - y * y;
   const float c2 = c * c;
   const float e = Grad2(hash, x, y) * (c2 * c2);
-  return c < 0.0f ? 0.0f : e;
+  const std::uint32_t keep = 0u - static_cast<std::uint32_t>(!(c < 0.0f));
+  return std::bit_cast<float>(std::bit_cast<std::uint32_t>(e) & keep);
 }
 
 /// Gradient of a 1D corner: 1 … 8, negative when bit 3 is set.
@@ -70,6 +84,35 @@ inline float Corner1(std::uint32_t hash, float x) {
   const float t = 1.0f - x * x;
   const float t2 = t * t;
   return (Grad1(hash) * x) * (t2 * t2);
+}
+
+/// The three corner hashes of cell (i, j); lower says the point lies in the cell's lower
+/// triangle, whose middle corner is (i + 1, j) rather than (i, j + 1).
+struct CornerHashes {
+  std::uint32_t g0, g1, g2;
+};
+
+inline CornerHashes HashCorners(std::int32_t i, std::int32_t j, bool lower) {
+  const auto ui = static_cast<std::uint32_t>(i);
+  const auto uj = static_cast<std::uint32_t>(j);
+  const std::uint32_t i1 = lower ? 1u : 0u;
+  const std::uint32_t j1 = lower ? 0u : 1u;
+  return {Perm(ui + Perm(uj)), Perm(ui + i1 + Perm(uj + j1)), Perm(ui + 1u + Perm(uj + 1u))};
+}
+
+/// The corners summed and scaled to about −1 … 1, from the point's distances (x0, y0) to the
+/// cell's origin and the corner hashes.
+inline float SumCorners(float x0, float y0, const CornerHashes& h) {
+  // Which triangle of the cell: ties go to the upper one.
+  const float lower = static_cast<float>(x0 > y0);  // 1 or 0
+  const float x1 = x0 - lower + kG2;
+  const float y1 = y0 - (1.0f - lower) + kG2;
+  const float x2 = x0 - 1.0f + kG2x2;
+  const float y2 = y0 - 1.0f + kG2x2;
+  const float e0 = Corner2(h.g0, x0, y0);
+  const float e1 = Corner2(h.g1, x1, y1);
+  const float e2 = Corner2(h.g2, x2, y2);
+  return ((e0 + e1) + e2) * 45.23065f;
 }
 
 }  // namespace simplex
@@ -88,28 +131,7 @@ inline float SimplexNoise2D(float x, float y) {
   const float t = static_cast<float>(static_cast<std::int64_t>(i) + j) * kG2;
   const float x0 = x - (static_cast<float>(i) - t);
   const float y0 = y - (static_cast<float>(j) - t);
-
-  // Which triangle of the cell: ties go to the upper one.
-  const std::uint32_t i1 = x0 > y0 ? 1u : 0u;
-  const std::uint32_t j1 = x0 > y0 ? 0u : 1u;
-
-  const float x1 = x0 - static_cast<float>(i1) + kG2;
-  const float y1 = y0 - static_cast<float>(j1) + kG2;
-  const float x2 = x0 - 1.0f + kG2x2;
-  const float y2 = y0 - 1.0f + kG2x2;
-
-  // Hash the three corners.
-  const auto ui = static_cast<std::uint32_t>(i);
-  const auto uj = static_cast<std::uint32_t>(j);
-  const std::uint32_t g0 = Perm(ui + Perm(uj));
-  const std::uint32_t g1 = Perm(ui + i1 + Perm(uj + j1));
-  const std::uint32_t g2 = Perm(ui + 1u + Perm(uj + 1u));
-
-  // Sum the corners and scale the result to about −1 … 1.
-  const float e0 = Corner2(g0, x0, y0);
-  const float e1 = Corner2(g1, x1, y1);
-  const float e2 = Corner2(g2, x2, y2);
-  return ((e0 + e1) + e2) * 45.23065f;
+  return SumCorners(x0, y0, HashCorners(i, j, x0 > y0));
 }
 
 /// One-dimensional simplex noise after the same paper; about −1 … 1, 0 at every whole number.

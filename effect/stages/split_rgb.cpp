@@ -1,6 +1,7 @@
 // See split_rgb.h.
 #include "stages/split_rgb.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "entry/suite_handler.h"
@@ -47,19 +48,15 @@ PF_Err ReadChannelSplits(PF_InData* in, ChannelSplit (&channels)[3]) {
 
 /// One colour channel of the output pixel at (x, y).
 template <PixelTraitsLike Px>
-typename Px::Channel SampleChannel(const SplitRgbSettings& s, const ChannelSplit& c, A_long x,
-                                   A_long y, typename Px::Channel Px::Pixel::*channel) {
-  // Positions in 64 bits: an offset near the 32-bit limits cannot wrap back into the source.
-  std::int64_t cx = static_cast<std::int64_t>(x) + c.dx;
-  if (c.flipH) cx = static_cast<std::int64_t>(s.width) - 1 - cx;
-  std::int64_t cy = static_cast<std::int64_t>(y) + c.dy;
-  if (c.flipV) cy = static_cast<std::int64_t>(s.height) - 1 - cy;
-
+typename Px::Channel SampleChannel(const SplitRgbJob& job, const ChannelSampling& c, std::int64_t x,
+                                   std::int64_t y, typename Px::Channel Px::Pixel::*channel) {
+  const std::int64_t cx = c.baseX + ((x ^ c.mirrorX) - c.mirrorX);
+  const std::int64_t cy = c.baseY + ((y ^ c.mirrorY) - c.mirrorY);
   typename Px::Channel value = 0;
-  if (!c.hide && s.srcExtent.left <= cx && cx < s.srcExtent.right && s.srcExtent.top <= cy &&
-      cy < s.srcExtent.bottom) {
-    value = PixelAt<typename Px::Pixel>(s.src, static_cast<A_long>(cx), static_cast<A_long>(cy))
-                ->*channel;
+  if (static_cast<std::uint64_t>(cx - job.left) < c.columns &&
+      static_cast<std::uint64_t>(cy - job.top) < c.rows) {
+    const auto* row = reinterpret_cast<const typename Px::Pixel*>(job.srcData + cy * job.rowbytes);
+    value = row[cx].*channel;
   }
   // max − value; at 16 bits a value above 32768 wraps in the channel's low bits.
   if (c.invert) value = static_cast<typename Px::Channel>(Px::MaxValue() - value);
@@ -82,16 +79,47 @@ ChannelSplit MakeChannelSplit(A_long horizontalOffset, A_long verticalOffset, bo
   return c;
 }
 
+SplitRgbJob MakeSplitRgbJob(const SplitRgbSettings& s) {
+  SplitRgbJob job;
+  const PF_Rect& e = s.srcExtent;
+  const auto extentColumns =
+      static_cast<std::uint64_t>(std::max<std::int64_t>(0, std::int64_t{e.right} - e.left));
+  const auto extentRows =
+      static_cast<std::uint64_t>(std::max<std::int64_t>(0, std::int64_t{e.bottom} - e.top));
+  for (int k = 0; k < 3; ++k) {
+    const ChannelSplit& c = s.channels[k];
+    ChannelSampling& sampling = job.channels[k];
+    // Positions in 64 bits: an offset near the 32-bit limits cannot wrap back into the source.
+    sampling.baseX = c.flipH ? std::int64_t{s.width} - 1 - c.dx : c.dx;
+    sampling.baseY = c.flipV ? std::int64_t{s.height} - 1 - c.dy : c.dy;
+    sampling.mirrorX = c.flipH ? -1 : 0;
+    sampling.mirrorY = c.flipV ? -1 : 0;
+    // A hidden channel has nothing inside, so it reads 0 everywhere.
+    sampling.columns = c.hide ? 0 : extentColumns;
+    sampling.rows = c.hide ? 0 : extentRows;
+    sampling.invert = c.invert;
+  }
+  job.srcData = static_cast<const char*>(static_cast<const void*>(s.src->data));
+  job.rowbytes = s.src->rowbytes;
+  job.left = e.left;
+  job.top = e.top;
+  return job;
+}
+
 template <PixelTraitsLike Px>
 PF_Err SplitRgbPixel(void* refcon, A_long x, A_long y, typename Px::Pixel* in,
                      typename Px::Pixel* out) {
-  const auto& s = *static_cast<const SplitRgbSettings*>(refcon);
+  const auto& job = *static_cast<const SplitRgbJob*>(refcon);
   using Pixel = typename Px::Pixel;
-  // Alpha is read before the colour channels are written, in case in and out are one pixel.
+  // Every channel is read before any is written, in case in and out are one pixel; writing a
+  // channel first would also make the compiler read the job again after each write.
   const auto alpha = in->alpha;
-  out->red = SampleChannel<Px>(s, s.channels[0], x, y, &Pixel::red);
-  out->green = SampleChannel<Px>(s, s.channels[1], x, y, &Pixel::green);
-  out->blue = SampleChannel<Px>(s, s.channels[2], x, y, &Pixel::blue);
+  const auto red = SampleChannel<Px>(job, job.channels[0], x, y, &Pixel::red);
+  const auto green = SampleChannel<Px>(job, job.channels[1], x, y, &Pixel::green);
+  const auto blue = SampleChannel<Px>(job, job.channels[2], x, y, &Pixel::blue);
+  out->red = red;
+  out->green = green;
+  out->blue = blue;
   out->alpha = alpha;
   return PF_Err_NONE;
 }
@@ -109,8 +137,9 @@ PF_Err RenderSplitRgb(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst) {
   settings.srcExtent = src->extent_hint;
 
   // The pixel pass runs whatever the reads returned, so a frame is never left unwritten.
+  SplitRgbJob job = MakeSplitRgbJob(settings);
   const PF_Err iterErr =
-      Px::Iterate(suites, in, 0, settings.height, src, nullptr, &settings, &SplitRgbPixel<Px>, dst);
+      Px::Iterate(suites, in, 0, settings.height, src, nullptr, &job, &SplitRgbPixel<Px>, dst);
   return iterErr != PF_Err_NONE ? iterErr : readErr;
 }
 

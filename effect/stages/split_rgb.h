@@ -1,6 +1,9 @@
 // Split RGB: colour channels offset, mirrored, inverted or hidden.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "AE_Effect.h"
 #include "render/pixel_traits.h"
 #include "render/stage.h"
@@ -34,9 +37,35 @@ struct SplitRgbSettings {
   PF_Rect srcExtent{};
 };
 
+/// One channel's sampling as the pixel rule applies it, prepared once per render: the source
+/// column is baseX + x, or baseX − x where mirrored (W − 1 − (x + dx) is (W − 1 − dx) − x), the
+/// row likewise; the channel is read where both lie inside the source's extent.
+struct ChannelSampling {
+  std::int64_t baseX = 0;
+  std::int64_t baseY = 0;
+  std::int64_t mirrorX = 0;  // 0, or −1 where mirrored: (v ^ m) − m is v or −v
+  std::int64_t mirrorY = 0;
+  std::uint64_t columns = 0;  // the source extent's width; 0 for a hidden channel
+  std::uint64_t rows = 0;     // its height; likewise
+  bool invert = false;
+};
+
+/// What the pixel rule reads: the three samplings, red, green, blue, and where the source's
+/// extent lies in its pixels.
+struct SplitRgbJob {
+  ChannelSampling channels[3];
+  const char* srcData = nullptr;
+  std::ptrdiff_t rowbytes = 0;
+  A_long left = 0;  // the source extent's left and top
+  A_long top = 0;
+};
+
+/// The job for settings; the settings' source must outlive it.
+SplitRgbJob MakeSplitRgbJob(const SplitRgbSettings& settings);
+
 /// The pixel rule: each colour channel of out from its own sampling position in the source, 0
 /// where that lies outside the source's extent or the channel is hidden, then inverted if asked;
-/// alpha from in. refcon is a SplitRgbSettings.
+/// alpha from in. refcon is a SplitRgbJob.
 template <PixelTraitsLike Px>
 PF_Err SplitRgbPixel(void* refcon, A_long x, A_long y, typename Px::Pixel* in,
                      typename Px::Pixel* out);

@@ -1,6 +1,7 @@
 // See warp.h.
 #include "stages/warp.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -9,7 +10,6 @@
 #include "params/param_reader.h"
 #include "params/param_table.h"
 #include "render/numeric.h"
-#include "render/rect.h"
 #include "stages/simplex_noise.h"
 
 namespace jf {
@@ -54,18 +54,37 @@ void PlaceWarpRowOffsets(const WarpSettings& settings, A_long rows, A_long* offs
   SmoothWarpRowOffsets(rows, offsets);
 }
 
+WarpPixelContext MakeWarpPixelContext(const A_long* offsets, A_long rows,
+                                      const PF_EffectWorld* src) {
+  const PF_Rect& e = src->extent_hint;
+  WarpPixelContext c;
+  c.offsets = offsets;
+  c.rows = rows;
+  c.srcData = static_cast<const char*>(static_cast<const void*>(src->data));
+  c.rowbytes = src->rowbytes;
+  c.left = e.left;
+  c.top = e.top;
+  c.columns = static_cast<std::uint64_t>(std::max<std::int64_t>(0, std::int64_t{e.right} - e.left));
+  c.extentRows =
+      static_cast<std::uint64_t>(std::max<std::int64_t>(0, std::int64_t{e.bottom} - e.top));
+  return c;
+}
+
 template <PixelTraitsLike Px>
 PF_Err WarpPixel(void* refcon, A_long x, A_long y, typename Px::Pixel*, typename Px::Pixel* out) {
   const auto& c = *static_cast<const WarpPixelContext*>(refcon);
   // The table has one shift per row of the extent; rows of a taller world have none and are
   // left as they are.
   if (y < 0 || y >= c.rows) return PF_Err_NONE;
-  // Formed in 64 bits: a shifted column beyond 32 bits is outside every source anyway.
+  // A source column outside the source's extent leaves the destination pixel as it was. Formed
+  // in 64 bits, a shifted column beyond 32 bits is outside too.
   const std::int64_t sx = static_cast<std::int64_t>(x) + c.offsets[y];
-  if (sx < INT32_MIN || sx > INT32_MAX) return PF_Err_NONE;
-  // A source column outside the source leaves the destination pixel as it was.
-  if (!Contains(c.srcExtent, static_cast<A_long>(sx), y)) return PF_Err_NONE;
-  *out = *PixelAt<typename Px::Pixel>(c.src, static_cast<A_long>(sx), y);
+  if (static_cast<std::uint64_t>(sx - c.left) >= c.columns ||
+      static_cast<std::uint64_t>(std::int64_t{y} - c.top) >= c.extentRows) {
+    return PF_Err_NONE;
+  }
+  const auto* row = reinterpret_cast<const typename Px::Pixel*>(c.srcData + y * c.rowbytes);
+  *out = row[sx];
   return PF_Err_NONE;
 }
 
@@ -86,7 +105,7 @@ PF_Err RenderWarp(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst) {
   PlaceWarpRowOffsets(settings, rows, offsets);
 
   // The pixel pass runs whatever the reads returned, so a frame is never left unwritten.
-  WarpPixelContext context{offsets, rows, src, src->extent_hint};
+  WarpPixelContext context = MakeWarpPixelContext(offsets, rows, src);
   const PF_Err iterErr =
       Px::Iterate(suites, in, 0, rows, src, nullptr, &context, &WarpPixel<Px>, dst);
   return iterErr != PF_Err_NONE ? iterErr : readErr;

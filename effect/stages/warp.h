@@ -1,6 +1,9 @@
 // Warp: rows shifted by smoothed one-dimensional noise.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "AE_Effect.h"
 #include "render/pixel_traits.h"
 #include "render/stage.h"
@@ -25,13 +28,21 @@ void SmoothWarpRowOffsets(A_long rows, A_long* offsets);
 /// Both steps: the row table the pixel rule reads.
 void PlaceWarpRowOffsets(const WarpSettings& settings, A_long rows, A_long* offsets);
 
-/// What the pixel rule reads: the row table and the source.
+/// What the pixel rule reads: the row table and where the source's extent lies in its pixels.
 struct WarpPixelContext {
   const A_long* offsets = nullptr;
   A_long rows = 0;
-  const PF_EffectWorld* src = nullptr;
-  PF_Rect srcExtent{};
+  const char* srcData = nullptr;
+  std::ptrdiff_t rowbytes = 0;
+  A_long left = 0;  // the source extent's left and top
+  A_long top = 0;
+  std::uint64_t columns = 0;  // its width and height, 0 where it is empty
+  std::uint64_t extentRows = 0;
 };
+
+/// The context for a row table of rows entries over src.
+WarpPixelContext MakeWarpPixelContext(const A_long* offsets, A_long rows,
+                                      const PF_EffectWorld* src);
 
 /// The pixel rule: out becomes the source pixel at (x + offsets[y], y) when the source's extent
 /// contains it; otherwise out is not written. refcon is a WarpPixelContext.

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
+#include <string>
 #include <mutex>
 #include <set>
 #include <vector>
@@ -15,6 +17,7 @@ namespace {
 
 struct Visits {
   A_long width = 0;
+  PF_Point origin{0, 0};  // the source is read at (x + h, y + v)
   const World* src = nullptr;
   const World* dst = nullptr;
   std::vector<std::atomic<int>> count;
@@ -30,8 +33,11 @@ PF_Err Visit(void* refcon, A_long x, A_long y, PF_Pixel8* in, PF_Pixel8* out) {
   if (call == v.failAtCall) return PF_Err_INTERNAL_STRUCT_DAMAGED;
   v.count[static_cast<std::size_t>(y * v.width + x)]++;
   if (out != v.dst->At<PF_Pixel8>(x, y)) v.wrongPointers++;
-  const bool insideSrc = x < v.src->Width() && y < v.src->Height();
-  if (insideSrc && in != v.src->At<PF_Pixel8>(x, y)) v.wrongPointers++;
+  const std::int64_t sx = std::int64_t{x} + v.origin.h, sy = std::int64_t{y} + v.origin.v;
+  const bool insideSrc = sx >= 0 && sy >= 0 && sx < v.src->Width() && sy < v.src->Height();
+  if (insideSrc && in != v.src->At<PF_Pixel8>(static_cast<A_long>(sx), static_cast<A_long>(sy))) {
+    v.wrongPointers++;
+  }
   if (!insideSrc && (in->alpha | in->red | in->green | in->blue) != 0) v.nonTransparentOutside++;
   in->alpha = 255;  // the effect may write its source pixel; the next call must not see it
   out->red = static_cast<A_u_char>(x + 10 * y);
@@ -51,29 +57,41 @@ class Iterate : public ::testing::TestWithParam<Case> {
 TEST_P(Iterate, CallsTheFunctionOncePerPixelOfTheClippedArea) {
   host.SetThreadCount(GetParam().threads);
   host.SetReverseOrder(GetParam().reverse);
-  World src(5, 4, PF_PixelFormat_ARGB32);  // smaller than dst: the rest reads transparent
-  World dst(8, 6, PF_PixelFormat_ARGB32);
-  Visits v;
-  v.width = 8;
-  v.src = &src;
-  v.dst = &dst;
-  v.count = std::vector<std::atomic<int>>(48);
-  PF_EffectWorld s = src.Effect(), d = dst.Effect();
-  const PF_Rect area{1, -3, 50, 5};  // clipped to columns 1..7, rows 0..4
-  const PF_Err err = host.Run(
-      [&] { return Iterate8SuiteTable().iterate(nullptr, 0, 0, &s, &area, &v, Visit, &d); });
-  ASSERT_EQ(err, PF_Err_NONE);
-  for (A_long y = 0; y < 6; ++y) {
-    for (A_long x = 0; x < 8; ++x) {
-      const int expected = (x >= 1 && y < 5) ? 1 : 0;
-      EXPECT_EQ(v.count[static_cast<std::size_t>(y * 8 + x)].load(), expected) << x << "," << y;
-      EXPECT_EQ(dst.At<PF_Pixel8>(x, y)->red, expected ? x + 10 * y : 0);
+  // No origin, then origins that put the source on each side of some rows and columns, and one
+  // whose columns would wrap around in 32 bits.
+  const PF_Point origins[] = {{0, 0}, {2, -1}, {-3, 2}, {-100, 0}, {2147483646, -2147483647}};
+  for (const PF_Point& origin : origins) {
+    SCOPED_TRACE(std::to_string(origin.h) + "," + std::to_string(origin.v));
+    World src(5, 4, PF_PixelFormat_ARGB32);  // smaller than dst: the rest reads transparent
+    World dst(8, 6, PF_PixelFormat_ARGB32);
+    Visits v;
+    v.width = 8;
+    v.origin = origin;
+    v.src = &src;
+    v.dst = &dst;
+    v.count = std::vector<std::atomic<int>>(48);
+    PF_EffectWorld s = src.Effect(), d = dst.Effect();
+    const PF_Rect area{1, -3, 50, 5};  // clipped to columns 1..7, rows 0..4
+    const bool plain = &origin == &origins[0];
+    const PF_Err err = host.Run([&] {
+      const PF_Iterate8Suite1& suite = Iterate8SuiteTable();
+      return plain ? suite.iterate(nullptr, 0, 0, &s, &area, &v, Visit, &d)
+                   : suite.iterate_origin(nullptr, 0, 0, &s, &area, &origin, &v, Visit, &d);
+    });
+    ASSERT_EQ(err, PF_Err_NONE);
+    for (A_long y = 0; y < 6; ++y) {
+      for (A_long x = 0; x < 8; ++x) {
+        const int expected = (x >= 1 && y < 5) ? 1 : 0;
+        EXPECT_EQ(v.count[static_cast<std::size_t>(y * 8 + x)].load(), expected) << x << "," << y;
+        EXPECT_EQ(dst.At<PF_Pixel8>(x, y)->red, expected ? x + 10 * y : 0);
+      }
     }
+    EXPECT_EQ(v.wrongPointers.load(), 0);
+    EXPECT_EQ(v.nonTransparentOutside.load(), 0);
+    EXPECT_TRUE(dst.PaddingIntact());
   }
-  EXPECT_EQ(v.wrongPointers.load(), 0);
-  EXPECT_EQ(v.nonTransparentOutside.load(), 0);
-  EXPECT_TRUE(dst.PaddingIntact());
   EXPECT_EQ(host.GetGate().Calls("iterate"), 1u);
+  EXPECT_EQ(host.GetGate().Calls("iterate_origin"), 4u);
 }
 
 TEST_P(Iterate, TheFirstErrorStopsTheIterationAndIsReturned) {
