@@ -608,10 +608,20 @@ void CompositeRowOf(const CompositeSetup& setup, const typename Px::Pixel* s, ty
     for (A_long i = 0; i < count; ++i) CopySource<Px>(setup, opacity, s[i], d[i]);
   } else {
     constexpr bool kActs = ActsOnTransparentSource(kMode);
+    // In Front of an opaque 8-bit pixel over an opaque one at full opacity gives the source
+    // pixel itself: αo = 1 + 1·0 = 1, Cr = 0·Cs + 1·Cs = Cs, Co = 1·Cr + 0·Cb = Cs exactly,
+    // and storing v ÷ 255 rounds back to v (so alpha stays 255 with or without rgb_only).
+    constexpr bool kOpaqueCopies = kMode == TransferMode::InFront && !Px::kIsFloat &&
+                                   std::is_same_v<typename Px::Channel, A_u_char>;
+    const bool opaqueCopies = kOpaqueCopies && opacity == 1.0;
     for (A_long i = 0; i < count; ++i) {
       // A stored alpha of zero reads as αs = 0 at any opacity; the test below still decides
       // every other case exactly as before.
       if (!kActs && s[i].alpha == 0) continue;
+      if (opaqueCopies && s[i].alpha == 255 && d[i].alpha == 255) {
+        d[i] = s[i];
+        continue;
+      }
       const Sample src = Read<Px>(s[i], opacity);
       if (src.a == 0.0 && !kActs) continue;  // bit-exact pass-through
       const Sample dst = Read<Px>(d[i], 1.0);
