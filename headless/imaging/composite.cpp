@@ -624,6 +624,14 @@ void CompositeRowOf(const CompositeSetup& setup, const typename Px::Pixel* s, ty
       }
       const Sample src = Read<Px>(s[i], opacity);
       if (src.a == 0.0 && !kActs) continue;  // bit-exact pass-through
+      if constexpr (kMode == TransferMode::InFront) {
+        // Over an opaque destination (a stored alpha at or above white reads as αb = 1) an
+        // opaque source gives All(1, Cs) by the same steps as above, at every depth.
+        if (src.a == 1.0 && d[i].alpha >= static_cast<typename Px::Channel>(Px::kMax)) {
+          Store<Px>(All(1.0, src.c), setup.rgbOnly, d[i]);
+          continue;
+        }
+      }
       const Sample dst = Read<Px>(d[i], 1.0);
       Store<Px>(Composite(kMode, src, dst, Px::kMax, x0 + i, y, setup.seed), setup.rgbOnly, d[i]);
     }
