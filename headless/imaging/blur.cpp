@@ -107,10 +107,18 @@ template <std::int64_t kLanes>
   for (std::int64_t i = bodyEnd; i < n; ++i) edgeSample(i);
 }
 
+// GCC for Windows cannot be trusted with 64-byte vectors on the stack (it assumes an alignment
+// the Windows stack does not give), so the wide build is for other x86 systems only.
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(_WIN32)
+#define JF_BLUR_AVX512 1
+#else
+#define JF_BLUR_AVX512 0
+#endif
+
 // The same pass compiled for wider vectors. Each lane still does exactly the scalar arithmetic
 // (no contraction, and IEEE division is exact per lane), so the result is the same bits; only
 // more lanes, and more divisions, run at once.
-#if defined(__x86_64__) || defined(__i386__)
+#if JF_BLUR_AVX512
 template <std::int64_t kLanes>
 __attribute__((target("avx512f,prefer-vector-width=512"))) void BoxPassAvx512(double* line,
                                                                               double* prefix,
@@ -128,7 +136,7 @@ bool HasAvx512() {
 template <std::int64_t kLanes>
 void BoxPass(double* line, double* prefix, std::int64_t n, std::int64_t radius) {
   if (radius == 0) return;
-#if defined(__x86_64__) || defined(__i386__)
+#if JF_BLUR_AVX512
   if (HasAvx512()) return BoxPassAvx512<kLanes>(line, prefix, n, radius);
 #endif
   BoxPassLanes<kLanes>(line, prefix, n, radius);
