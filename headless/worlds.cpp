@@ -176,6 +176,15 @@ PF_Err World::Allocate(A_long width, A_long height, PF_PixelFormat format) {
   return PF_Err_NONE;
 }
 
+PooledScratch::PooledScratch(std::size_t bytes) : m_bytes(bytes) {
+  m_data = ThePool().Take(bytes);
+  if (m_data == nullptr) m_data = static_cast<std::uint8_t*>(std::malloc(bytes));
+}
+
+PooledScratch::~PooledScratch() {
+  if (m_data != nullptr) ThePool().Give(m_data, m_bytes);
+}
+
 World::~World() {
   if (m_data == nullptr) return;
   {

@@ -80,6 +80,24 @@ class World {
   std::size_t m_bytes = 0;
 };
 
+/// Scratch memory for a host operation, taken from the buffers that disposed worlds leave for
+/// reuse and given back to them when it goes, so a large scratch image does not fault its
+/// pages in afresh on every call. Its contents start undefined.
+class PooledScratch {
+ public:
+  /// Data() is null when the memory cannot be had.
+  explicit PooledScratch(std::size_t bytes);
+  ~PooledScratch();
+  PooledScratch(const PooledScratch&) = delete;
+  PooledScratch& operator=(const PooledScratch&) = delete;
+
+  void* Data() const { return m_data; }
+
+ private:
+  std::uint8_t* m_data = nullptr;
+  std::size_t m_bytes = 0;
+};
+
 /// The worlds an effect made through the host, owned by the host until the effect disposes of
 /// them (or the host goes). Thread-safe.
 class WorldStore {

@@ -142,10 +142,6 @@ A_u_long BlurRadiusPixels(A_long radius, const PF_RationalScale& downsampleX) {
   return static_cast<A_u_long>(downsampleX.num) * static_cast<A_u_long>(radius) / downsampleX.den;
 }
 
-bool InBlock(const BlurBlockRecord& b, A_long x, A_long y) {
-  return b.left < x && x < b.right && b.top < y && y < b.bottom;
-}
-
 std::size_t BlockCoverageBytes(const PF_LRect& area) {
   if (IsEmpty(area)) return 0;
   const std::size_t w = static_cast<std::size_t>(std::int64_t{area.right} - area.left);
@@ -189,19 +185,6 @@ BlockCoverage BuildBlockCoverage(const BlurBlockRecord* table, A_long count, con
   }
   coverage.counts = counts;
   return coverage;
-}
-
-bool InAnyBlock(const BlurBlockRecord* table, A_long count, const BlockCoverage* coverage, A_long x,
-                A_long y) {
-  if (coverage != nullptr && coverage->counts != nullptr && Contains(coverage->area, x, y)) {
-    const std::int64_t stride = std::int64_t{coverage->area.right} - coverage->area.left + 1;
-    return coverage->counts[(std::int64_t{y} - coverage->area.top) * stride +
-                            (x - coverage->area.left)] > 0;
-  }
-  for (A_long i = 0; i < count; ++i) {
-    if (InBlock(table[i], x, y)) return true;
-  }
-  return false;
 }
 
 template <PixelTraitsLike Px>

@@ -6,6 +6,7 @@
 
 #include "AE_Effect.h"
 #include "render/pixel_traits.h"
+#include "render/rect.h"
 #include "render/stage.h"
 #include "stages/seeded_size.h"
 
@@ -42,7 +43,9 @@ void PlaceBlurBlocks(const BlurBlocksSettings& settings, A_long left, A_long top
 A_u_long BlurRadiusPixels(A_long radius, const PF_RationalScale& downsampleX);
 
 /// True when (x, y) lies strictly inside the block (its edges are outside).
-bool InBlock(const BlurBlockRecord& block, A_long x, A_long y);
+inline bool InBlock(const BlurBlockRecord& b, A_long x, A_long y) {
+  return b.left < x && x < b.right && b.top < y && y < b.bottom;
+}
 
 /// Which pixels of an area lie in at least one block: a coverage count per pixel, read-only once
 /// built. Every block shows the same blurred image, so a pixel needs only to know whether any
@@ -60,9 +63,19 @@ BlockCoverage BuildBlockCoverage(const BlurBlockRecord* table, A_long count, con
                                  void* memory);
 
 /// True when some block holds (x, y). With a null coverage every block is tested in table order;
-/// both give the same answer.
-bool InAnyBlock(const BlurBlockRecord* table, A_long count, const BlockCoverage* coverage, A_long x,
-                A_long y);
+/// both give the same answer. Inline: the per-pixel pass asks it for every pixel.
+inline bool InAnyBlock(const BlurBlockRecord* table, A_long count, const BlockCoverage* coverage,
+                       A_long x, A_long y) {
+  if (coverage != nullptr && coverage->counts != nullptr && Contains(coverage->area, x, y)) {
+    const std::int64_t stride = std::int64_t{coverage->area.right} - coverage->area.left + 1;
+    return coverage->counts[(std::int64_t{y} - coverage->area.top) * stride +
+                            (x - coverage->area.left)] > 0;
+  }
+  for (A_long i = 0; i < count; ++i) {
+    if (InBlock(table[i], x, y)) return true;
+  }
+  return false;
+}
 
 /// Copies src to dst, then replaces the pixels inside the blocks by those of a blurred copy.
 template <PixelTraitsLike Px>

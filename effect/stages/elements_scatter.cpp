@@ -305,11 +305,32 @@ struct ShapeLayerInfo {
   typename Px::Pixel hit;
 };
 
+/// FirstShapeAt, inlined where the pixel rule asks it once per pixel.
+template <typename Record>
+inline A_long FindShape(const Record* table, A_long count, const ShapeIndex* index, A_long x,
+                        A_long y) {
+  if (index != nullptr && index->starts != nullptr && Contains(index->area, x, y)) {
+    const std::int64_t tile =
+        std::int64_t{(y - index->area.top) >> index->shift} * index->tilesAcross +
+        ((x - index->area.left) >> index->shift);
+    for (std::int32_t e = index->starts[tile]; e < index->starts[tile + 1]; ++e) {
+      const A_long i = index->entries[e];
+      if (InShape(table[i], x, y)) return i;
+    }
+    return -1;
+  }
+  for (A_long i = 0; i < count; ++i) {
+    if (InShape(table[i], x, y)) return i;
+  }
+  return -1;
+}
+
 template <PixelTraitsLike Px, typename Record>
 PF_Err ShapePixel(void* refcon, A_long x, A_long y, typename Px::Pixel*, typename Px::Pixel* out) {
   const auto* info = static_cast<const ShapeLayerInfo<Px, Record>*>(refcon);
-  SetGrey(*out, 0.0f);
-  if (FirstShapeAt(info->table, info->count, info->index, x, y) >= 0) *out = info->hit;
+  // A pixel in no shape is grey 0, which is all channels zero at every depth.
+  const bool hit = FindShape(info->table, info->count, info->index, x, y) >= 0;
+  *out = hit ? info->hit : typename Px::Pixel{};
   return PF_Err_NONE;
 }
 
@@ -538,20 +559,7 @@ ShapeIndex BuildShapeIndex(const Record* table, A_long count, const ShapeIndex& 
 template <typename Record>
 A_long FirstShapeAt(const Record* table, A_long count, const ShapeIndex* index, A_long x,
                     A_long y) {
-  if (index != nullptr && index->starts != nullptr && Contains(index->area, x, y)) {
-    const std::int64_t tile =
-        std::int64_t{(y - index->area.top) >> index->shift} * index->tilesAcross +
-        ((x - index->area.left) >> index->shift);
-    for (std::int32_t e = index->starts[tile]; e < index->starts[tile + 1]; ++e) {
-      const A_long i = index->entries[e];
-      if (InShape(table[i], x, y)) return i;
-    }
-    return -1;
-  }
-  for (A_long i = 0; i < count; ++i) {
-    if (InShape(table[i], x, y)) return i;
-  }
-  return -1;
+  return FindShape(table, count, index, x, y);
 }
 
 // ---- The stage ------------------------------------------------------------------------------

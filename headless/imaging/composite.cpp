@@ -18,10 +18,15 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <type_traits>
 #include <utility>
 
 namespace jf::headless {
 namespace {
+
+// The per-pixel steps are inlined into each mode's row loop, where the mode is a constant: an
+// out-of-line call per step and pixel would cost more than the step itself.
+#define JF_INLINE [[gnu::always_inline]] inline
 
 // The host's transfer modes by value. Every switch below names each one and has no default, so
 // a value added here without its arithmetic fails to build (-Werror=switch).
@@ -92,24 +97,30 @@ struct Sample {
   Rgb stored;
 };
 
-double Clamp01(double v) {
+JF_INLINE double Clamp01(double v) {
   if (!(v > 0.0)) return 0.0;
   return v < 1.0 ? v : 1.0;
 }
 
 template <HeadlessPixelTraits Px>
-double ClampedStored(typename Px::Channel v) {
+JF_INLINE double ClampedStored(typename Px::Channel v) {
   const double c = static_cast<double>(v);
   if (!(c > 0.0)) return 0.0;
   return c < Px::kMax ? c : Px::kMax;
 }
 
 template <HeadlessPixelTraits Px>
-Sample Read(const typename Px::Pixel& p, double opacity) {
+JF_INLINE Sample Read(const typename Px::Pixel& p, double opacity) {
   Sample s;
   s.stored = {ClampedStored<Px>(p.red), ClampedStored<Px>(p.green), ClampedStored<Px>(p.blue)};
-  s.c = {s.stored.r / Px::kMax, s.stored.g / Px::kMax, s.stored.b / Px::kMax};
-  s.a = Clamp01(ClampedStored<Px>(p.alpha) / Px::kMax * opacity);
+  if constexpr (std::is_same_v<typename Px::Channel, A_u_char>) {
+    // Every 8-bit value is in range, so the clamped value ÷ MAX is the table's quotient.
+    s.c = {kUnitOf8[p.red], kUnitOf8[p.green], kUnitOf8[p.blue]};
+    s.a = Clamp01(kUnitOf8[p.alpha] * opacity);
+  } else {
+    s.c = {s.stored.r / Px::kMax, s.stored.g / Px::kMax, s.stored.b / Px::kMax};
+    s.a = Clamp01(ClampedStored<Px>(p.alpha) / Px::kMax * opacity);
+  }
   return s;
 }
 
@@ -122,80 +133,80 @@ struct Result {
   Rgb c{0.0, 0.0, 0.0};
 };
 
-Result Unchanged() {
+JF_INLINE Result Unchanged() {
   return {};
 }
-Result AlphaOnly(double a) {
+JF_INLINE Result AlphaOnly(double a) {
   return {Write::AlphaOnly, a, {0.0, 0.0, 0.0}};
 }
-Result All(double a, const Rgb& c) {
+JF_INLINE Result All(double a, const Rgb& c) {
   return {Write::All, a, c};
 }
 
 // ---- Separable blend functions B(b, s): b backdrop, s source ------------------------------
 
 template <typename F>
-Rgb PerChannel(const Rgb& b, const Rgb& s, F f) {
+JF_INLINE Rgb PerChannel(const Rgb& b, const Rgb& s, F f) {
   return {f(b.r, s.r), f(b.g, s.g), f(b.b, s.b)};
 }
 
 // B = min(1, b + s) (Adobe: Add, Linear Dodge)
-double AddBlend(double b, double s) {
+JF_INLINE double AddBlend(double b, double s) {
   return std::min(1.0, b + s);
 }
 
 // B = b·s (W3C multiply)
-double MultiplyBlend(double b, double s) {
+JF_INLINE double MultiplyBlend(double b, double s) {
   return b * s;
 }
 
 // B = b + s − b·s (W3C screen)
-double ScreenBlend(double b, double s) {
+JF_INLINE double ScreenBlend(double b, double s) {
   return b + s - b * s;
 }
 
 // B = HardLight(s, b): 2·b·s if b ≤ ½, else Screen(s, 2b − 1) (W3C overlay)
-double OverlayBlend(double b, double s) {
+JF_INLINE double OverlayBlend(double b, double s) {
   return b <= 0.5 ? 2.0 * b * s : ScreenBlend(s, 2.0 * b - 1.0);
 }
 
 // B = b − (1 − 2s)·b·(1 − b) if s ≤ ½, else b + (2s − 1)·(D(b) − b) (W3C soft-light).
 // After Effects does not publish its curve; this is the W3C / PDF one.
-double SoftLightBlend(double b, double s) {
+JF_INLINE double SoftLightBlend(double b, double s) {
   if (s <= 0.5) return b - (1.0 - 2.0 * s) * b * (1.0 - b);
   const double d = b <= 0.25 ? ((16.0 * b - 12.0) * b + 4.0) * b : std::sqrt(b);
   return b + (2.0 * s - 1.0) * (d - b);
 }
 
 // B = b·2s if s ≤ ½, else Screen(b, 2s − 1) (W3C hard-light)
-double HardLightBlend(double b, double s) {
+JF_INLINE double HardLightBlend(double b, double s) {
   return s <= 0.5 ? b * (2.0 * s) : ScreenBlend(b, 2.0 * s - 1.0);
 }
 
 // B = min(b, s) (W3C darken)
-double DarkenBlend(double b, double s) {
+JF_INLINE double DarkenBlend(double b, double s) {
   return std::min(b, s);
 }
 
 // B = max(b, s) (W3C lighten)
-double LightenBlend(double b, double s) {
+JF_INLINE double LightenBlend(double b, double s) {
   return std::max(b, s);
 }
 
 // B = |b − s| (W3C difference). The classic After Effects variant has no published formula
 // and is the same function.
-double DifferenceBlend(double b, double s) {
+JF_INLINE double DifferenceBlend(double b, double s) {
   return std::fabs(b - s);
 }
 
 // B = b + s − 2·b·s (W3C exclusion)
-double ExclusionBlend(double b, double s) {
+JF_INLINE double ExclusionBlend(double b, double s) {
   return b + s - 2.0 * b * s;
 }
 
 // B = 0 if b = 0, else 1 if s = 1, else min(1, b ÷ (1 − s)) (W3C color-dodge: black stays
 // black, unlike ISO 32000-1). The classic variant is the same function.
-double ColorDodgeBlend(double b, double s) {
+JF_INLINE double ColorDodgeBlend(double b, double s) {
   if (b == 0.0) return 0.0;
   if (s == 1.0) return 1.0;
   return std::min(1.0, b / (1.0 - s));
@@ -203,47 +214,47 @@ double ColorDodgeBlend(double b, double s) {
 
 // B = 1 if b = 1, else 0 if s = 0, else 1 − min(1, (1 − b) ÷ s) (W3C color-burn: white stays
 // white). The classic variant is the same function.
-double ColorBurnBlend(double b, double s) {
+JF_INLINE double ColorBurnBlend(double b, double s) {
   if (b == 1.0) return 1.0;
   if (s == 0.0) return 0.0;
   return 1.0 - std::min(1.0, (1.0 - b) / s);
 }
 
 // B = max(0, b + s − 1) (Adobe: Linear Burn)
-double LinearBurnBlend(double b, double s) {
+JF_INLINE double LinearBurnBlend(double b, double s) {
   return std::max(0.0, b + s - 1.0);
 }
 
 // B = clamp(b + 2s − 1) (Adobe: Linear Light; Krita's formula)
-double LinearLightBlend(double b, double s) {
+JF_INLINE double LinearLightBlend(double b, double s) {
   return Clamp01(b + 2.0 * s - 1.0);
 }
 
 // B = ColorBurn(b, 2s) if s ≤ ½, else ColorDodge(b, 2s − 1), with their edge rules (Adobe:
 // Vivid Light; edge handling as in Krita)
-double VividLightBlend(double b, double s) {
+JF_INLINE double VividLightBlend(double b, double s) {
   return s <= 0.5 ? ColorBurnBlend(b, 2.0 * s) : ColorDodgeBlend(b, 2.0 * s - 1.0);
 }
 
 // B = min(b, 2s) if s ≤ ½, else max(b, 2s − 1) (Adobe: Pin Light; Krita's formula)
-double PinLightBlend(double b, double s) {
+JF_INLINE double PinLightBlend(double b, double s) {
   return s <= 0.5 ? std::min(b, 2.0 * s) : std::max(b, 2.0 * s - 1.0);
 }
 
 // B = max(0, b − s): the backdrop minus the source (Adobe: Subtract; Krita's formula)
-double SubtractBlend(double b, double s) {
+JF_INLINE double SubtractBlend(double b, double s) {
   return std::max(0.0, b - s);
 }
 
 // B = min(1, b ÷ s); with s = 0: 0 if b = 0, else 1 (Adobe: Divide; the s = 0 rule is Krita's)
-double DivideBlend(double b, double s) {
+JF_INLINE double DivideBlend(double b, double s) {
   if (s == 0.0) return b == 0.0 ? 0.0 : 1.0;
   return std::min(1.0, b / s);
 }
 
 // B = 1 if s + b ≥ 1, else 0 (Adobe: Hard Mix; the "≥" threshold is GIMP's). Decided on the
 // stored values against MAX, which are exact integers at 8 and 16 bits.
-Rgb HardMixBlend(const Sample& b, const Sample& s, double max) {
+JF_INLINE Rgb HardMixBlend(const Sample& b, const Sample& s, double max) {
   auto pick = [max](double bv, double sv) { return sv + bv >= max ? 1.0 : 0.0; };
   return PerChannel(b.stored, s.stored, pick);
 }
@@ -251,12 +262,12 @@ Rgb HardMixBlend(const Sample& b, const Sample& s, double max) {
 // ---- Non-separable blend functions (W3C helpers Lum, ClipColor, SetLum, Sat, SetSat) --------
 
 // Lum(C) = 0.3·R + 0.59·G + 0.11·B
-double Lum(const Rgb& c) {
+JF_INLINE double Lum(const Rgb& c) {
   return 0.3 * c.r + 0.59 * c.g + 0.11 * c.b;
 }
 
 // ClipColor(C): pulls a colour with a channel outside [0, 1] back towards its luminosity.
-Rgb ClipColor(Rgb c) {
+JF_INLINE Rgb ClipColor(Rgb c) {
   const double l = Lum(c);
   const double n = std::min({c.r, c.g, c.b});
   const double x = std::max({c.r, c.g, c.b});
@@ -272,18 +283,18 @@ Rgb ClipColor(Rgb c) {
 }
 
 // SetLum(C, l) = ClipColor(C + (l − Lum(C)))
-Rgb SetLum(const Rgb& c, double l) {
+JF_INLINE Rgb SetLum(const Rgb& c, double l) {
   const double d = l - Lum(c);
   return ClipColor({c.r + d, c.g + d, c.b + d});
 }
 
 // Sat(C) = max − min
-double Sat(const Rgb& c) {
+JF_INLINE double Sat(const Rgb& c) {
   return std::max({c.r, c.g, c.b}) - std::min({c.r, c.g, c.b});
 }
 
 // SetSat(C, s): the middle channel scaled into [0, s], the largest set to s, the smallest to 0.
-Rgb SetSat(Rgb c, double s) {
+JF_INLINE Rgb SetSat(Rgb c, double s) {
   double* lo = &c.r;
   double* mid = &c.g;
   double* hi = &c.b;
@@ -302,38 +313,38 @@ Rgb SetSat(Rgb c, double s) {
 }
 
 // Cm = SetLum(SetSat(Cs, Sat(Cb)), Lum(Cb)) (W3C hue)
-Rgb HueBlend(const Rgb& b, const Rgb& s) {
+JF_INLINE Rgb HueBlend(const Rgb& b, const Rgb& s) {
   return SetLum(SetSat(s, Sat(b)), Lum(b));
 }
 
 // Cm = SetLum(SetSat(Cb, Sat(Cs)), Lum(Cb)) (W3C saturation)
-Rgb SaturationBlend(const Rgb& b, const Rgb& s) {
+JF_INLINE Rgb SaturationBlend(const Rgb& b, const Rgb& s) {
   return SetLum(SetSat(b, Sat(s)), Lum(b));
 }
 
 // Cm = SetLum(Cs, Lum(Cb)) (W3C color)
-Rgb ColorBlend(const Rgb& b, const Rgb& s) {
+JF_INLINE Rgb ColorBlend(const Rgb& b, const Rgb& s) {
   return SetLum(s, Lum(b));
 }
 
 // Cm = SetLum(Cb, Lum(Cs)) (W3C luminosity)
-Rgb LuminosityBlend(const Rgb& b, const Rgb& s) {
+JF_INLINE Rgb LuminosityBlend(const Rgb& b, const Rgb& s) {
   return SetLum(b, Lum(s));
 }
 
 // 30·R + 59·G + 11·B on stored values: proportional to Lum, and free of ties at 8 and 16 bits.
-double LumOfStored(const Rgb& c) {
+JF_INLINE double LumOfStored(const Rgb& c) {
   return 30.0 * c.r + 59.0 * c.g + 11.0 * c.b;
 }
 
 // Cm = Cs if Lum(Cs) > Lum(Cb), else Cb; a tie keeps the backdrop (Adobe: Lighter Color,
 // compared by luminosity as Photoshop is observed to do)
-Rgb LighterColorBlend(const Sample& b, const Sample& s) {
+JF_INLINE Rgb LighterColorBlend(const Sample& b, const Sample& s) {
   return LumOfStored(s.stored) > LumOfStored(b.stored) ? s.c : b.c;
 }
 
 // Cm = Cs if Lum(Cs) < Lum(Cb), else Cb; a tie keeps the backdrop (Adobe: Darker Color)
-Rgb DarkerColorBlend(const Sample& b, const Sample& s) {
+JF_INLINE Rgb DarkerColorBlend(const Sample& b, const Sample& s) {
   return LumOfStored(s.stored) < LumOfStored(b.stored) ? s.c : b.c;
 }
 
@@ -341,25 +352,27 @@ Rgb DarkerColorBlend(const Sample& b, const Sample& s) {
 
 // The W3C general formula with the mixed colour Cm (clamped): Cr = (1 − αb)·Cs + αb·Cm, then
 // source-over, αo = αs + αb·(1 − αs), Co = [αs·Cr + (1 − αs)·αb·Cb] ÷ αo.
-Result BlendOver(const Sample& s, const Sample& b, const Rgb& mixed) {
+JF_INLINE Result BlendOver(const Sample& s, const Sample& b, const Rgb& mixed) {
   const double ao = s.a + b.a * (1.0 - s.a);
   if (!(ao > 0.0)) return Unchanged();
   auto channel = [&](double cs, double cb, double cm) {
     const double cr = (1.0 - b.a) * cs + b.a * Clamp01(cm);
-    return (s.a * cr + (1.0 - s.a) * b.a * cb) / ao;
+    const double sum = s.a * cr + (1.0 - s.a) * b.a * cb;
+    // Dividing by exactly 1 (any opaque result) gives the dividend itself; the test is cheaper.
+    return ao == 1.0 ? sum : sum / ao;
   };
   return All(ao, {channel(s.c.r, b.c.r, mixed.r), channel(s.c.g, b.c.g, mixed.g),
                   channel(s.c.b, b.c.b, mixed.b)});
 }
 
 template <typename F>
-Result SeparableOver(const Sample& s, const Sample& b, F blend) {
+JF_INLINE Result SeparableOver(const Sample& s, const Sample& b, F blend) {
   return BlendOver(s, b, PerChannel(b.c, s.c, blend));
 }
 
 // Destination-over: αo = αb + αs·(1 − αb), Co = [αb·Cb + (1 − αb)·αs·Cs] ÷ αo (Porter-Duff;
 // the backdrop stays in front)
-Result BehindComposite(const Sample& s, const Sample& b) {
+JF_INLINE Result BehindComposite(const Sample& s, const Sample& b) {
   const double ao = b.a + s.a * (1.0 - b.a);
   if (!(ao > 0.0)) return Unchanged();
   auto channel = [&](double cs, double cb) { return (b.a * cb + (1.0 - b.a) * s.a * cs) / ao; };
@@ -369,7 +382,7 @@ Result BehindComposite(const Sample& s, const Sample& b) {
 // Each pixel is either the source at full opacity or the backdrop, the source more likely the
 // more opaque it is (Adobe: Dissolve). The pick is a hash of the position and the seed, so the
 // pattern never depends on time, thread or order: picked when hash ÷ 2^32 < αs.
-Result DissolveComposite(const Sample& s, A_long x, A_long y, std::uint32_t seed) {
+JF_INLINE Result DissolveComposite(const Sample& s, A_long x, A_long y, std::uint32_t seed) {
   const double u =
       DissolveHash(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y), seed) /
       4294967296.0;
@@ -380,7 +393,7 @@ Result DissolveComposite(const Sample& s, A_long x, A_long y, std::uint32_t seed
 // Adobe's Luminescent Premul: the source colour is taken as already premultiplied and added over
 // the backdrop: αo = αs + αb·(1 − αs), Co = min(1, [Cs + (1 − αs)·αb·Cb] ÷ αo). Adobe gives
 // no formula; this is the reading that keeps over-bright colour and still acts at αs = 0.
-Result AdditivePremulComposite(const Sample& s, const Sample& b) {
+JF_INLINE Result AdditivePremulComposite(const Sample& s, const Sample& b) {
   const double ao = s.a + b.a * (1.0 - s.a);
   if (!(ao > 0.0)) return Unchanged();  // both transparent: stays transparent
   auto channel = [&](double cs, double cb) {
@@ -392,7 +405,7 @@ Result AdditivePremulComposite(const Sample& s, const Sample& b) {
 // Adobe's Alpha Add: composites normally but adds the alphas, so two complementary 50 % edges
 // join seamlessly. The source takes priority and the backdrop fills what alpha remains:
 // αo = min(1, αs + αb), Co = [αs·Cs + (αo − αs)·Cb] ÷ αo. The exact form is this host's.
-Result AlphaAddComposite(const Sample& s, const Sample& b) {
+JF_INLINE Result AlphaAddComposite(const Sample& s, const Sample& b) {
   const double ao = std::min(1.0, s.a + b.a);
   if (!(ao > 0.0)) return Unchanged();
   auto channel = [&](double cs, double cb) { return (s.a * cs + (ao - s.a) * cb) / ao; };
@@ -401,7 +414,7 @@ Result AlphaAddComposite(const Sample& s, const Sample& b) {
 
 // Y = (0.299·R + 0.587·G + 0.114·B)·α, the alpha-weighted luma of the luma mattes. Adobe does not
 // publish the weights; these are Rec. 601's.
-double AlphaLuma(const Sample& s) {
+JF_INLINE double AlphaLuma(const Sample& s) {
   return (0.299 * s.c.r + 0.587 * s.c.g + 0.114 * s.c.b) * s.a;
 }
 
@@ -410,22 +423,22 @@ double AlphaLuma(const Sample& s) {
 // ~(src luminance)" (Adobe: Stencil Alpha, Stencil Luma, Silhouette Alpha, Silhouette Luma).
 
 // αo = αb·αs
-Result MultiplyAlphaComposite(const Sample& s, const Sample& b) {
+JF_INLINE Result MultiplyAlphaComposite(const Sample& s, const Sample& b) {
   return AlphaOnly(b.a * s.a);
 }
 
 // αo = αb·Y(s)
-Result MultiplyAlphaLumaComposite(const Sample& s, const Sample& b) {
+JF_INLINE Result MultiplyAlphaLumaComposite(const Sample& s, const Sample& b) {
   return AlphaOnly(b.a * AlphaLuma(s));
 }
 
 // αo = αb·(1 − αs)
-Result MultiplyNotAlphaComposite(const Sample& s, const Sample& b) {
+JF_INLINE Result MultiplyNotAlphaComposite(const Sample& s, const Sample& b) {
   return AlphaOnly(b.a * (1.0 - s.a));
 }
 
 // αo = αb·(1 − Y(s))
-Result MultiplyNotAlphaLumaComposite(const Sample& s, const Sample& b) {
+JF_INLINE Result MultiplyNotAlphaLumaComposite(const Sample& s, const Sample& b) {
   return AlphaOnly(b.a * (1.0 - AlphaLuma(s)));
 }
 
@@ -437,8 +450,8 @@ constexpr bool ActsOnTransparentSource(TransferMode mode) {
          mode == TransferMode::MultiplyAlphaLuma || mode == TransferMode::AdditivePremul;
 }
 
-Result Composite(TransferMode mode, const Sample& s, const Sample& b, double max, A_long x,
-                 A_long y, std::uint32_t seed) {
+JF_INLINE Result Composite(TransferMode mode, const Sample& s, const Sample& b, double max,
+                           A_long x, A_long y, std::uint32_t seed) {
   switch (mode) {
     case TransferMode::Copy:
     case TransferMode::Reserved0:
@@ -520,7 +533,7 @@ Result Composite(TransferMode mode, const Sample& s, const Sample& b, double max
 }
 
 template <HeadlessPixelTraits Px>
-void Store(const Result& r, bool rgbOnly, typename Px::Pixel& d) {
+JF_INLINE void Store(const Result& r, bool rgbOnly, typename Px::Pixel& d) {
   switch (r.write) {
     case Write::Nothing:
       return;
@@ -540,8 +553,8 @@ void Store(const Result& r, bool rgbOnly, typename Px::Pixel& d) {
 // Copy writes the source's stored values themselves, even at αs = 0 and without clamping, so
 // the copy is bit-exact at every depth. Only a partial opacity re-quantises the alpha.
 template <HeadlessPixelTraits Px>
-void CopySource(const CompositeSetup& setup, double opacity, const typename Px::Pixel& s,
-                typename Px::Pixel& d) {
+JF_INLINE void CopySource(const CompositeSetup& setup, double opacity, const typename Px::Pixel& s,
+                          typename Px::Pixel& d) {
   if (!setup.rgbOnly) {
     d.alpha = opacity == 1.0 ? s.alpha : FromUnit<Px>(ToUnit<Px>(s.alpha) * opacity);
   }
@@ -595,12 +608,30 @@ void CompositeRowOf(const CompositeSetup& setup, const typename Px::Pixel* s, ty
     for (A_long i = 0; i < count; ++i) CopySource<Px>(setup, opacity, s[i], d[i]);
   } else {
     constexpr bool kActs = ActsOnTransparentSource(kMode);
+    // In Front of an opaque 8-bit pixel over an opaque one at full opacity gives the source
+    // pixel itself: αo = 1 + 1·0 = 1, Cr = 0·Cs + 1·Cs = Cs, Co = 1·Cr + 0·Cb = Cs exactly,
+    // and storing v ÷ 255 rounds back to v (so alpha stays 255 with or without rgb_only).
+    constexpr bool kOpaqueCopies = kMode == TransferMode::InFront && !Px::kIsFloat &&
+                                   std::is_same_v<typename Px::Channel, A_u_char>;
+    const bool opaqueCopies = kOpaqueCopies && opacity == 1.0;
     for (A_long i = 0; i < count; ++i) {
       // A stored alpha of zero reads as αs = 0 at any opacity; the test below still decides
       // every other case exactly as before.
       if (!kActs && s[i].alpha == 0) continue;
+      if (opaqueCopies && s[i].alpha == 255 && d[i].alpha == 255) {
+        d[i] = s[i];
+        continue;
+      }
       const Sample src = Read<Px>(s[i], opacity);
       if (src.a == 0.0 && !kActs) continue;  // bit-exact pass-through
+      if constexpr (kMode == TransferMode::InFront) {
+        // Over an opaque destination (a stored alpha at or above white reads as αb = 1) an
+        // opaque source gives All(1, Cs) by the same steps as above, at every depth.
+        if (src.a == 1.0 && d[i].alpha >= static_cast<typename Px::Channel>(Px::kMax)) {
+          Store<Px>(All(1.0, src.c), setup.rgbOnly, d[i]);
+          continue;
+        }
+      }
       const Sample dst = Read<Px>(d[i], 1.0);
       Store<Px>(Composite(kMode, src, dst, Px::kMax, x0 + i, y, setup.seed), setup.rgbOnly, d[i]);
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -133,17 +134,36 @@ PF_Err ReadableSource(const PF_EffectWorld& src, const PF_EffectWorld& dst,
 
 // ---- Unit values ------------------------------------------------------------------------
 
+/// The 256 8-bit values divided by 255, each the same correctly rounded quotient the division
+/// gives at run time; a lookup spares the per-channel division in the hot loops.
+inline constexpr auto kUnitOf8 = [] {
+  std::array<double, 256> t{};
+  for (int v = 0; v < 256; ++v) t[static_cast<std::size_t>(v)] = v / 255.0;
+  return t;
+}();
+
+/// A stored channel ÷ MAX, unclamped (8-bit values never need the clamp).
+template <HeadlessPixelTraits Px>
+inline double StoredOverMax(typename Px::Channel v) {
+  if constexpr (std::is_same_v<typename Px::Channel, A_u_char>) {
+    return kUnitOf8[v];
+  } else {
+    return static_cast<double>(v) / Px::kMax;
+  }
+}
+
 /// A stored channel as a unit value in [0, 1]. 16-bit values above 32768 count as 1; at float,
 /// values outside 0..1 are clamped and a NaN counts as 0.
 template <HeadlessPixelTraits Px>
 inline double ToUnit(typename Px::Channel v) {
-  const double c = static_cast<double>(v) / Px::kMax;
+  const double c = StoredOverMax<Px>(v);
   if (!(c > 0.0)) return 0.0;  // also catches NaN
   return c < 1.0 ? c : 1.0;
 }
 
 /// A unit value stored at the format's depth: floor(c·MAX + 0.5) clamped to 0..MAX at 8 and 16
 /// bits (round to nearest, so that v ÷ MAX × MAX gives back v), the clamped value as a float.
+/// After the clamp c·MAX + 0.5 is positive, where truncation is the floor.
 template <HeadlessPixelTraits Px>
 inline typename Px::Channel FromUnit(double c) {
   if (!(c > 0.0)) c = 0.0;
@@ -151,7 +171,7 @@ inline typename Px::Channel FromUnit(double c) {
   if constexpr (Px::kIsFloat) {
     return static_cast<typename Px::Channel>(c);
   } else {
-    return static_cast<typename Px::Channel>(std::floor(c * Px::kMax + 0.5));
+    return static_cast<typename Px::Channel>(static_cast<std::int32_t>(c * Px::kMax + 0.5));
   }
 }
 
