@@ -297,14 +297,11 @@ void SortRun(const SortJob& job, A_long y, A_long lo, A_long hi, A_long step,
   scratch.keys.resize(n);
   for (std::size_t k = 0; k < n; ++k) {
     const std::ptrdiff_t x = lo + static_cast<std::ptrdiff_t>(k) * step;
-    scratch.order.Add(keys[x].green, keys[x].blue);
+    scratch.order.Add(static_cast<float>(keys[x].green), static_cast<float>(keys[x].blue));
     scratch.sorted[k] = sorted[x];
     scratch.keys[k] = keys[x];
   }
-  scratch.order.Order([&scratch](A_long i, A_long j) {
-    return std::memcmp(&scratch.sorted[i], &scratch.sorted[j], sizeof(PixelT)) == 0 &&
-           std::memcmp(&scratch.keys[i], &scratch.keys[j], sizeof(PixelT)) == 0;
-  });
+  scratch.order.Order();
   for (std::size_t k = 0; k < n; ++k) {
     const std::ptrdiff_t x = lo + static_cast<std::ptrdiff_t>(k) * step;
     const A_long from = scratch.order.Place(k);

@@ -1,6 +1,7 @@
 // The run sort against the plain last-position-pivot quicksort it stands in for.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -73,24 +74,65 @@ struct Row {
   SortJob job;
 };
 
-/// Sorts lo … hi both ways and requires the same bytes in K and O.
+/// Sorts lo … hi both ways and requires the same bytes in K and O; arrayDepth is where the
+/// run sort hands ranges to its tree (negative: its own choice). Returns how many samples the
+/// tree ordered.
 template <typename PixelT>
-void ExpectOracleBytes(const std::vector<PixelT>& keys, const std::vector<PixelT>& sorted,
-                       bool descending, A_long lo, A_long hi, A_long step, int trial) {
+std::size_t ExpectOracleBytes(const std::vector<PixelT>& keys, const std::vector<PixelT>& sorted,
+                              bool descending, A_long lo, A_long hi, A_long step, int arrayDepth,
+                              int trial) {
   Row<PixelT> oracle(keys, sorted, descending);
   Row<PixelT> fast(keys, sorted, descending);
   OracleSort<PixelT>(oracle.job, 0, lo, hi, step);
   RunScratch<PixelT> scratch;
+  scratch.order.SetArrayDepth(arrayDepth);
   SortRun<PixelT>(fast.job, 0, lo, hi, step, scratch);
   const std::size_t bytes = keys.size() * sizeof(PixelT);
   EXPECT_EQ(0, std::memcmp(oracle.keys.data(), fast.keys.data(), bytes)) << "trial " << trial;
   EXPECT_EQ(0, std::memcmp(oracle.sorted.data(), fast.sorted.data(), bytes)) << "trial " << trial;
+  return scratch.order.TreeSamples();
+}
+
+/// Keys that send the quicksort to depth n / 2: every pivot has exactly one sample before it,
+/// a random one of its range, so no sub-range is ordered and no chain forms. Built by running the
+/// partition on unvalued samples and valuing each as the partition first needs it.
+std::vector<A_long> AdversarialKeys(A_long n, std::mt19937& rng) {
+  std::vector<A_long> at(n);  // the sample now at each position
+  for (A_long k = 0; k < n; ++k) at[k] = k;
+  std::vector<A_long> value(n, 0);
+  A_long next = 0;
+  A_long lo = 0;
+  const A_long hi = n - 1;
+  for (; lo < hi; lo += 2) {
+    const A_long least = at[lo + static_cast<A_long>(rng() % (hi - lo))];
+    value[least] = next++;
+    value[at[hi]] = next++;
+    A_long i = lo - 1;
+    for (A_long j = lo; j < hi; ++j) {
+      if (at[j] == least) std::swap(at[++i], at[j]);
+    }
+    std::swap(at[i + 1], at[hi]);
+  }
+  if (lo == hi) value[at[lo]] = next;
+  return value;
 }
 
 /// How a run's primary keys are laid out; secondaries come from a small range, so ties are many.
-enum class Layout { Random, Distinct, Ascending, Descending, AllEqual, TwoValued, Sawtooth, Tail };
+enum class Layout {
+  Random,
+  Distinct,
+  Ascending,
+  Descending,
+  AllEqual,
+  TwoValued,
+  Sawtooth,
+  Tail,
+  Adversarial,
+};
+constexpr int kLayouts = 9;
 
-double PrimaryKey(Layout layout, A_long k, A_long n, std::mt19937& rng) {
+double PrimaryKey(Layout layout, A_long k, A_long n, const std::vector<A_long>& adversarial,
+                  std::mt19937& rng) {
   auto pick = [&rng](int top) { return static_cast<double>(rng() % (top + 1)); };
   switch (layout) {
     case Layout::Random:
@@ -109,46 +151,63 @@ double PrimaryKey(Layout layout, A_long k, A_long n, std::mt19937& rng) {
       return static_cast<double>(k % 9);
     case Layout::Tail:  // random, then climbing past everything before
       return k < n / 2 ? pick(20) : static_cast<double>(k);
+    case Layout::Adversarial:  // squeezed into 8 bits, so neighbours in value tie
+      return k >= 0 && k < n ? static_cast<double>(adversarial[k] * 255 / n) : 0.0;
   }
   return 0.0;
 }
 
-// Over 10 000 runs of every layout, both directions and the strides of block sizes 1 to 6:
+// The array's depth at which the run sort hands ranges to its tree: its own choice, and 0, so
+// that every range goes through the tree.
+class SortRunAtDepth : public testing::TestWithParam<int> {};
+
+// Over 12 000 runs of every layout, both directions and the strides of block sizes 1 to 6:
 // samples equal in both keys carry different pixels, so only the quicksort's own order of ties
 // gives the oracle's bytes. Half the runs give tied samples identical pixels, where any sort
 // does; the secondary key is sometimes a constant so that whole runs tie.
-TEST(SortRun, GivesTheBytesOfThePlainQuicksortOnEveryLayout) {
+TEST_P(SortRunAtDepth, GivesTheBytesOfThePlainQuicksortOnEveryLayout) {
   std::mt19937 rng(20240611);
   int compared = 0;
+  int adversarialPastTheArray = 0;
   for (int trial = 0; trial < 12000; ++trial) {
-    const auto layout = static_cast<Layout>(trial % 8);
-    const A_long step = 1 + trial / 8 % 6;
+    const auto layout = static_cast<Layout>(trial % kLayouts);
+    const A_long step = 1 + trial / kLayouts % 6;
     const A_long n = trial % 97 == 0 ? 600 + static_cast<A_long>(rng() % 400)
                                      : 1 + static_cast<A_long>(rng() % 90);
     const A_long lo = static_cast<A_long>(rng() % 4);
     const A_long hi = lo + (n - 1) * step;
     const bool identicalTies = trial / 48 % 2 == 1;
     const int secondaryTop = trial % 5 == 0 ? 0 : 2;
+    const bool descending = trial / 6 % 2 == 1;
+    const std::vector<A_long> adversarial =
+        layout == Layout::Adversarial ? AdversarialKeys(n, rng) : std::vector<A_long>{};
     std::vector<PF_Pixel8> keys(hi + 3);
     std::vector<PF_Pixel8> sorted(hi + 3);
     for (A_long x = 0; x < hi + 3; ++x) {
       const A_long k = (x - lo) / step;
-      const auto p1 = static_cast<A_u_char>(PrimaryKey(layout, k, n, rng));
+      auto p1 = static_cast<A_u_char>(PrimaryKey(layout, k, n, adversarial, rng));
+      if (layout == Layout::Adversarial && descending) p1 = static_cast<A_u_char>(255 - p1);
       const auto p2 = static_cast<A_u_char>(rng() % (secondaryTop + 1));
       const auto noise = static_cast<A_u_char>(identicalTies ? p1 ^ p2 : rng());
       keys[x] = PF_Pixel8{255, noise, p1, p2};
       sorted[x] = PF_Pixel8{noise, static_cast<A_u_char>(identicalTies ? p2 : x), p1, 1};
     }
-    ExpectOracleBytes(keys, sorted, trial / 6 % 2 == 1, lo, hi, step, trial);
+    const std::size_t viaTree =
+        ExpectOracleBytes(keys, sorted, descending, lo, hi, step, GetParam(), trial);
     if (HasFailure()) return;
+    if (layout == Layout::Adversarial && n >= 64 && viaTree > 0) ++adversarialPastTheArray;
     ++compared;
   }
   EXPECT_EQ(compared, 12000);
+  // The long adversarial runs are the ones that reach the tree at the sort's own depth.
+  EXPECT_GT(adversarialPastTheArray, 300);
 }
+
+INSTANTIATE_TEST_SUITE_P(ArrayThenTree, SortRunAtDepth, testing::Values(-1, 0));
 
 // Float keys compare in ways integer keys cannot: −0 equals +0 yet differs in its bytes, and a
 // NaN is neither before nor after anything, so the keys have no order to take a shortcut by.
-TEST(SortRun, FloatKeysWithSignedZerosAndNaNMatchThePlainQuicksort) {
+TEST_P(SortRunAtDepth, FloatKeysWithSignedZerosAndNaNMatchThePlainQuicksort) {
   const float values[] = {0.0f,
                           -0.0f,
                           0.5f,
@@ -166,7 +225,7 @@ TEST(SortRun, FloatKeysWithSignedZerosAndNaNMatchThePlainQuicksort) {
       keys[x] = PF_PixelFloat{1.0f, static_cast<float>(x), p1, values[rng() % 2]};
       sorted[x] = PF_PixelFloat{1.0f, p1, static_cast<float>(x), 0.0f};
     }
-    ExpectOracleBytes(keys, sorted, trial % 4 >= 2, 0, n - 1, 1, trial);
+    ExpectOracleBytes(keys, sorted, trial % 4 >= 2, 0, n - 1, 1, GetParam(), trial);
     if (HasFailure()) return;
   }
 }
