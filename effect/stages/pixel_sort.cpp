@@ -3,28 +3,10 @@
 
 #include <algorithm>
 #include <bit>
-#include <cmath>
 #include <utility>
 
 namespace jf {
 namespace {
-
-/// A key half that no value has: NaN's. Every other half lies strictly between 0 and it.
-constexpr std::uint32_t kNaNHalf = 0xFFFFFFFFu;
-
-/// A float as an unsigned number in the same order; −0 and +0 become one number, as they
-/// compare equal. Values map into 0x007FFFFF … 0xFF800000.
-std::uint32_t OrderedBits(float f) {
-  const std::uint32_t bits = std::bit_cast<std::uint32_t>(f == 0.0f ? 0.0f : f);
-  return (bits & 0x80000000u) != 0 ? ~bits : bits | 0x80000000u;
-}
-
-/// One key as half of a sample's key: rising with the value, or falling for a descending sort
-/// (the complement keeps the range clear of 0 and of kNaNHalf); NaN above every value.
-std::uint32_t KeyHalf(float f, bool descending) {
-  if (std::isnan(f)) return kNaNHalf;
-  return descending ? ~OrderedBits(f) : OrderedBits(f);
-}
 
 /// The bound below which a sample's key goes before a pivot with this key. The partition asks,
 /// for pivot keys P1, P2 and a sample's E1, E2 (rising; falling is the same on the complements):
@@ -35,8 +17,8 @@ std::uint32_t KeyHalf(float f, bool descending) {
 /// - P1 a value, P2 NaN: only P1 > E1 can hold, which is key < (P1's half, 0), as no half is 0.
 /// - P1 NaN: nothing goes before; no key is below 0.
 std::uint64_t Bound(std::uint64_t pivot) {
-  if ((pivot >> 32) == kNaNHalf) return 0;
-  if ((pivot & kNaNHalf) == kNaNHalf) return pivot & ~std::uint64_t{kNaNHalf};
+  if ((pivot >> 32) == kRunKeyNaN) return 0;
+  if ((pivot & kRunKeyNaN) == kRunKeyNaN) return pivot & ~std::uint64_t{kRunKeyNaN};
   return pivot;
 }
 
@@ -49,13 +31,24 @@ bool Before(const RunSample& a, const RunSample& b) {
 /// samples that went before the pivot.
 A_long Partition(RunSample* a, A_long lo, A_long hi, A_long& before) {
   const std::uint64_t bound = Bound(a[hi].key);
-  A_long i = lo - 1;
+  A_long i = lo;  // where the next sample that goes before lands
   for (A_long j = lo; j < hi; ++j) {
-    if (a[j].key < bound) std::swap(a[++i], a[j]);
+    // Without a branch, as a run's keys seldom let one be predicted: a sample that goes before
+    // trades places with a[i]; otherwise both are written back unchanged (also when i = j).
+    const std::uint64_t key = a[j].key;
+    const A_long place = a[j].place;
+    const std::uint64_t otherKey = a[i].key;
+    const A_long otherPlace = a[i].place;
+    const bool goes = key < bound;
+    a[j].key = goes ? otherKey : key;
+    a[j].place = goes ? otherPlace : place;
+    a[i].key = goes ? key : otherKey;
+    a[i].place = goes ? place : otherPlace;
+    i += goes ? 1 : 0;
   }
-  before = i + 1 - lo;
-  std::swap(a[i + 1], a[hi]);
-  return i + 1;
+  before = i - lo;
+  std::swap(a[i], a[hi]);
+  return i;
 }
 
 /// The quicksort as the band pass writes it, for ranges short enough that its worst case is
@@ -318,14 +311,6 @@ void RunOrder::Clear(bool descending) {
   m_descending = descending;
   m_ordered = true;
   m_samples.clear();
-}
-
-void RunOrder::Add(float primary, float secondary) {
-  const auto place = static_cast<A_long>(m_samples.size());
-  if (std::isnan(primary) || std::isnan(secondary)) m_ordered = false;
-  const std::uint64_t key =
-      std::uint64_t{KeyHalf(primary, m_descending)} << 32 | KeyHalf(secondary, m_descending);
-  m_samples.push_back(RunSample{key, place});
 }
 
 void RunOrder::Order() {

@@ -16,6 +16,8 @@
 //   recursion costs O(n log² n) whatever the keys (see the .cpp).
 #pragma once
 
+#include <bit>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -23,6 +25,20 @@
 #include "AE_Effect.h"
 
 namespace jf {
+
+/// A key half that no value has: NaN's. Every other half lies strictly between 0 and it.
+inline constexpr std::uint32_t kRunKeyNaN = 0xFFFFFFFFu;
+
+/// One key as half of a sample's key: rising with the value, or falling for a descending sort;
+/// NaN above every value. Floats become unsigned numbers in the same order, −0 and +0 one number
+/// as they compare equal, and values fall in 0x007FFFFF … 0xFF800000 either way, clear of 0 and
+/// of kRunKeyNaN.
+inline std::uint32_t RunKeyHalf(float f, bool descending) {
+  if (std::isnan(f)) return kRunKeyNaN;
+  const std::uint32_t bits = std::bit_cast<std::uint32_t>(f == 0.0f ? 0.0f : f);
+  const std::uint32_t ordered = (bits & 0x80000000u) != 0 ? ~bits : bits | 0x80000000u;
+  return descending ? ~ordered : ordered;
+}
 
 /// A sample of a run: both keys in one, ordered as the partition compares them, and the
 /// sample's place in the run's scan order.
@@ -52,7 +68,12 @@ class RunOrder {
 
   /// Appends the next sample in scan order by its primary and secondary keys (channel values,
   /// which a float holds exactly at every depth).
-  void Add(float primary, float secondary);
+  void Add(float primary, float secondary) {
+    if (std::isnan(primary) || std::isnan(secondary)) m_ordered = false;
+    const std::uint64_t key = std::uint64_t{RunKeyHalf(primary, m_descending)} << 32 |
+                              RunKeyHalf(secondary, m_descending);
+    m_samples.push_back(RunSample{key, static_cast<A_long>(m_samples.size())});
+  }
 
   /// Orders the run as the band pass's quicksort does.
   void Order();
