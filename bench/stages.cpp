@@ -58,8 +58,10 @@ void FillPattern(headless::World& world, int depth) {
 
 /// Frames that have sent the sorter's quicksort quadratic: one grey over the whole frame; a
 /// grey ramp along the rows rising (against the default descending sort) and falling (already
-/// in its order); and two bright greys at random, so every run is full of ties.
-enum class SorterInput { Flat, Rising, Falling, TwoValued };
+/// in its order); two bright greys at random, so every run is full of ties; and the rising ramp
+/// with a little noise, nearly ordered, as a photographed gradient is, which no closed form
+/// covers and which recurses deep.
+enum class SorterInput { Flat, Rising, Falling, TwoValued, NoisyRising };
 
 void FillSorterInput(headless::World& world, SorterInput input) {
   std::uint32_t state = 1;
@@ -71,6 +73,9 @@ void FillSorterInput(headless::World& world, SorterInput input) {
       if (input == SorterInput::Rising) v = ramp;
       if (input == SorterInput::Falling) v = 255 - ramp;
       if (input == SorterInput::TwoValued) v = (state >> 16) % 2 == 0 ? 200 : 240;
+      if (input == SorterInput::NoisyRising) {
+        v = std::clamp<A_long>(ramp + static_cast<A_long>((state >> 16) % 7) - 3, 0, 255);
+      }
       const auto c = static_cast<A_u_char>(v);
       *world.At<PF_Pixel8>(x, y) = PF_Pixel8{255, c, c, c};
     }
@@ -143,11 +148,12 @@ const bool kRegistered = [] {
           ->UseRealTime();
     }
   }
-  static constexpr std::array<std::pair<const char*, SorterInput>, 4> kSorterInputs = {{
+  static constexpr std::array<std::pair<const char*, SorterInput>, 5> kSorterInputs = {{
       {"Flat", SorterInput::Flat},
       {"Rising", SorterInput::Rising},
       {"Falling", SorterInput::Falling},
       {"TwoValued", SorterInput::TwoValued},
+      {"NoisyRising", SorterInput::NoisyRising},
   }};
   for (const auto& [name, input] : kSorterInputs) {
     benchmark::RegisterBenchmark((std::string("PixelSorter") + name + "/1920x1080/8bit").c_str(),

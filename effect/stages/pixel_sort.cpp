@@ -33,18 +33,23 @@ A_long Partition(RunSample* a, A_long lo, A_long hi, A_long& before) {
   const std::uint64_t bound = Bound(a[hi].key);
   A_long i = lo;  // where the next sample that goes before lands
   for (A_long j = lo; j < hi; ++j) {
-    // Without a branch, as a run's keys seldom let one be predicted: a sample that goes before
-    // trades places with a[i]; otherwise both are written back unchanged (also when i = j).
+    // Without a branch, as a run's keys seldom let one be predicted (masks, which compilers keep
+    // as they are): a sample that goes before trades places with a[i]; otherwise both are written
+    // back unchanged (also when i = j).
     const std::uint64_t key = a[j].key;
-    const A_long place = a[j].place;
     const std::uint64_t otherKey = a[i].key;
-    const A_long otherPlace = a[i].place;
-    const bool goes = key < bound;
-    a[j].key = goes ? otherKey : key;
-    a[j].place = goes ? otherPlace : place;
-    a[i].key = goes ? key : otherKey;
-    a[i].place = goes ? place : otherPlace;
-    i += goes ? 1 : 0;
+    const auto place = static_cast<std::uint32_t>(a[j].place);
+    const auto otherPlace = static_cast<std::uint32_t>(a[i].place);
+    const std::uint64_t goes = key < bound ? 1 : 0;
+    const std::uint64_t keyMask = 0 - goes;
+    const auto placeMask = static_cast<std::uint32_t>(keyMask);
+    const std::uint64_t keyDiff = (key ^ otherKey) & keyMask;
+    const std::uint32_t placeDiff = (place ^ otherPlace) & placeMask;
+    a[j].key = key ^ keyDiff;
+    a[j].place = static_cast<A_long>(place ^ placeDiff);
+    a[i].key = otherKey ^ keyDiff;
+    a[i].place = static_cast<A_long>(otherPlace ^ placeDiff);
+    i += static_cast<A_long>(goes);
   }
   before = i - lo;
   std::swap(a[i], a[hi]);
@@ -313,8 +318,9 @@ void RunOrder::Clear(bool descending) {
   m_samples.clear();
 }
 
-void RunOrder::Order() {
+void RunOrder::ArrayOrder() {
   m_treeSamples = 0;
+  m_deep.clear();
   const auto n = static_cast<A_long>(m_samples.size());
   if (n < 2) return;
   // A quicksort of n samples in a fair order seldom recurses deeper than about 3 log2 n.
@@ -326,7 +332,10 @@ void RunOrder::Order() {
 void RunOrder::Quicksort(A_long lo, A_long hi, int depth) {
   RunSample* a = m_samples.data();
   while (lo < hi) {
-    if (depth-- <= 0) return TreeSort(lo, hi);
+    if (depth-- <= 0) {
+      m_deep.emplace_back(lo, hi);
+      return;
+    }
     const A_long m = hi - lo + 1;
     if (m_ordered && Ascending(a, lo, hi)) {
       SortAscending(a, lo, hi);

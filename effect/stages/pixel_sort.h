@@ -11,15 +11,19 @@
 //   all-equal sub-ranges and for chains of pivots that nothing precedes or that precede
 //   everything; this is fast on the runs images have, but its recursion is cut off at a depth
 //   of a few times log2 n;
-// - what is left below that depth goes to a balanced tree of the samples in their current order,
-//   where one partition costs O(log n) for each sample of its smaller side, so the whole
-//   recursion costs O(n log² n) whatever the keys (see the .cpp).
+// - a range left below that depth is sorted by key in O(n log n) where every group of equal keys
+//   in it holds identical samples (any sort gives the bytes then), and otherwise goes to a
+//   balanced tree of the samples in their current order, where one partition costs O(log n) for
+//   each sample of its smaller side, so the recursion costs O(n log² n) whatever the keys (see
+//   the .cpp).
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "AE_Effect.h"
@@ -75,13 +79,20 @@ class RunOrder {
     m_samples.push_back(RunSample{key, static_cast<A_long>(m_samples.size())});
   }
 
-  /// Orders the run as the band pass's quicksort does.
-  void Order();
+  /// Orders the run as the band pass's quicksort does. same(i, j) says whether the samples at
+  /// scan places i and j have identical bytes.
+  template <typename Same>
+  void Order(Same same) {
+    ArrayOrder();
+    for (const auto& [lo, hi] : m_deep) {
+      if (!SortIfInterchangeable(lo, hi, same)) TreeSort(lo, hi);
+    }
+  }
 
   /// The scan place of the sample that ends at place k.
   A_long Place(std::size_t k) const { return m_samples[k].place; }
 
-  /// How many samples the last Order left to the tree.
+  /// How many samples the last Order sorted on the tree.
   std::size_t TreeSamples() const { return m_treeSamples; }
 
   /// The depth from which the array partition hands a sub-range to the tree; negative means
@@ -89,8 +100,25 @@ class RunOrder {
   void SetArrayDepth(int depth) { m_arrayDepth = depth; }
 
  private:
+  // The partition on the array, leaving the ranges it reaches too deep in m_deep.
+  void ArrayOrder();
   void Quicksort(A_long lo, A_long hi, int depth);
   void TreeSort(A_long lo, A_long hi);
+  // Where every group of equal keys holds identical samples, any sort by key gives the bytes
+  // the quicksort does; false, with nothing changed, where one does not.
+  template <typename Same>
+  bool SortIfInterchangeable(A_long lo, A_long hi, Same same) {
+    if (!m_ordered) return false;
+    m_sorted.assign(m_samples.begin() + lo, m_samples.begin() + hi + 1);
+    std::sort(m_sorted.begin(), m_sorted.end(),
+              [](const RunSample& a, const RunSample& b) { return a.key < b.key; });
+    for (std::size_t k = 1; k < m_sorted.size(); ++k) {
+      if (m_sorted[k - 1].key != m_sorted[k].key) continue;
+      if (!same(m_sorted[k - 1].place, m_sorted[k].place)) return false;
+    }
+    std::copy(m_sorted.begin(), m_sorted.end(), m_samples.begin() + lo);
+    return true;
+  }
 
   bool m_descending = false;
   bool m_ordered = true;  // no key is NaN: the keys' order is the partition's
@@ -108,6 +136,7 @@ class RunOrder {
   std::vector<A_long> m_refs;
   std::vector<A_long> m_heads;
   std::vector<A_long> m_stack;  // tree and first place of each range still to sort
+  std::vector<std::pair<A_long, A_long>> m_deep;
 };
 
 }  // namespace jf

@@ -308,7 +308,10 @@ void SortRun(const SortJob& job, A_long y, A_long lo, A_long hi, A_long step,
     scratch.sorted[k] = sorted[x];
     scratch.keys[k] = keys[x];
   }
-  scratch.order.Order();
+  scratch.order.Order([&scratch](A_long i, A_long j) {
+    return std::memcmp(&scratch.sorted[i], &scratch.sorted[j], sizeof(PixelT)) == 0 &&
+           std::memcmp(&scratch.keys[i], &scratch.keys[j], sizeof(PixelT)) == 0;
+  });
   for (std::size_t k = 0; k < n; ++k) {
     const std::ptrdiff_t x = lo + static_cast<std::ptrdiff_t>(k) * step;
     const A_long from = scratch.order.Place(k);
