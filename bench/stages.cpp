@@ -60,8 +60,9 @@ void FillPattern(headless::World& world, int depth) {
 /// grey ramp along the rows rising (against the default descending sort) and falling (already
 /// in its order); two bright greys at random, so every run is full of ties; and the rising ramp
 /// with a little noise, nearly ordered, as a photographed gradient is, which no closed form
-/// covers and which recurses deep.
-enum class SorterInput { Flat, Rising, Falling, TwoValued, NoisyRising };
+/// covers and which recurses deep, in grey and with the noise in each channel apart (so that
+/// samples that tie in both keys differ in their pixels).
+enum class SorterInput { Flat, Rising, Falling, TwoValued, NoisyRising, NoisyColourRising };
 
 void FillSorterInput(headless::World& world, SorterInput input) {
   std::uint32_t state = 1;
@@ -78,6 +79,17 @@ void FillSorterInput(headless::World& world, SorterInput input) {
       }
       const auto c = static_cast<A_u_char>(v);
       *world.At<PF_Pixel8>(x, y) = PF_Pixel8{255, c, c, c};
+      if (input == SorterInput::NoisyColourRising) {
+        auto noisy = [&state, ramp] {
+          state = state * 1103515245u + 12345u;
+          return static_cast<A_u_char>(
+              std::clamp<A_long>(ramp + static_cast<A_long>((state >> 16) % 7) - 3, 0, 255));
+        };
+        const A_u_char r = noisy();
+        const A_u_char g = noisy();
+        const A_u_char b = noisy();
+        *world.At<PF_Pixel8>(x, y) = PF_Pixel8{255, r, g, b};
+      }
     }
   }
 }
@@ -148,12 +160,13 @@ const bool kRegistered = [] {
           ->UseRealTime();
     }
   }
-  static constexpr std::array<std::pair<const char*, SorterInput>, 5> kSorterInputs = {{
+  static constexpr std::array<std::pair<const char*, SorterInput>, 6> kSorterInputs = {{
       {"Flat", SorterInput::Flat},
       {"Rising", SorterInput::Rising},
       {"Falling", SorterInput::Falling},
       {"TwoValued", SorterInput::TwoValued},
       {"NoisyRising", SorterInput::NoisyRising},
+      {"NoisyColourRising", SorterInput::NoisyColourRising},
   }};
   for (const auto& [name, input] : kSorterInputs) {
     benchmark::RegisterBenchmark((std::string("PixelSorter") + name + "/1920x1080/8bit").c_str(),
