@@ -33,23 +33,7 @@ A_long Partition(RunSample* a, A_long lo, A_long hi, A_long& before) {
   const std::uint64_t bound = Bound(a[hi].key);
   A_long i = lo;  // where the next sample that goes before lands
   for (A_long j = lo; j < hi; ++j) {
-    // Without a branch, as a run's keys seldom let one be predicted (masks, which compilers keep
-    // as they are): a sample that goes before trades places with a[i]; otherwise both are written
-    // back unchanged (also when i = j).
-    const std::uint64_t key = a[j].key;
-    const std::uint64_t otherKey = a[i].key;
-    const auto place = static_cast<std::uint32_t>(a[j].place);
-    const auto otherPlace = static_cast<std::uint32_t>(a[i].place);
-    const std::uint64_t goes = key < bound ? 1 : 0;
-    const std::uint64_t keyMask = 0 - goes;
-    const auto placeMask = static_cast<std::uint32_t>(keyMask);
-    const std::uint64_t keyDiff = (key ^ otherKey) & keyMask;
-    const std::uint32_t placeDiff = (place ^ otherPlace) & placeMask;
-    a[j].key = key ^ keyDiff;
-    a[j].place = static_cast<A_long>(place ^ placeDiff);
-    a[i].key = otherKey ^ keyDiff;
-    a[i].place = static_cast<A_long>(otherPlace ^ placeDiff);
-    i += static_cast<A_long>(goes);
+    if (a[j].key < bound) std::swap(a[i++], a[j]);
   }
   before = i - lo;
   std::swap(a[i], a[hi]);
