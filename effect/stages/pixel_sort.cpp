@@ -441,12 +441,10 @@ void RunOrder::TreeSort(A_long lo, A_long hi) {
     // Find the smaller side, B (before) or G.
     m_found.clear();
     m_places.clear();
-    bool fewBefore = true;
-    if (tree[rest].least >= bound) {
-      fewBefore = true;
-    } else if (tree[rest].greatest < bound) {
-      fewBefore = false;
-    } else {
+    bool fewBefore = true;  // so far: none goes before
+    if (tree[rest].least < bound && tree[rest].greatest < bound) {
+      fewBefore = false;  // all go before
+    } else if (tree[rest].least < bound) {
       for (std::size_t limit = 1;; limit *= 2) {
         fewBefore = true;
         if (tree.Collect(rest, 0, true, bound, limit, m_found, m_places)) break;
