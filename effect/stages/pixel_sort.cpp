@@ -51,8 +51,11 @@ void ShortQuicksort(RunSample* a, A_long lo, A_long hi) {
   }
 }
 
-/// Tree ranges this short are sorted on the array: at most 16 · 15 / 2 steps each.
-constexpr A_long kShortRange = 16;
+/// Ranges this short that the array's partition reaches too deep, or that the tree splits off,
+/// are sorted as the band pass writes it: at most 128 · 127 / 2 steps each, which costs less
+/// than the tree's partitions of that many samples would, and O(n) in all, as the ranges are
+/// disjoint.
+constexpr A_long kShortRange = 128;
 
 bool Ascending(const RunSample* a, A_long lo, A_long hi) {
   for (A_long j = lo; j < hi; ++j) {
@@ -403,6 +406,8 @@ void RunOrder::Quicksort(A_long lo, A_long hi, int depth) {
 void RunOrder::TreeSort(A_long lo, A_long hi) {
   RunSample* a = m_samples.data();
   const A_long m = hi - lo + 1;
+  const A_long shortRange = m_shortRange >= 1 ? m_shortRange : kShortRange;
+  if (m <= shortRange) return ShortQuicksort(a, lo, hi);
   m_treeSamples += static_cast<std::size_t>(m);
   m_nodes.resize(static_cast<std::size_t>(m));
   Treap tree(m_nodes.data());
@@ -419,6 +424,7 @@ void RunOrder::TreeSort(A_long lo, A_long hi) {
     root = tree.Join(root, tree.Single(k));
   }
 
+  bool fewBeforeLast = true;
   m_stack.clear();
   m_stack.push_back(root);
   m_stack.push_back(lo);
@@ -428,7 +434,7 @@ void RunOrder::TreeSort(A_long lo, A_long hi) {
     const auto t = static_cast<A_long>(m_stack.back());
     m_stack.pop_back();
     const A_long size = tree.Size(t);
-    if (size <= kShortRange) {
+    if (size <= shortRange) {
       tree.Write(t, a + base);
       ShortQuicksort(a, base, base + size - 1);
       continue;
@@ -441,20 +447,27 @@ void RunOrder::TreeSort(A_long lo, A_long hi) {
     // Find the smaller side, B (before) or G.
     m_found.clear();
     m_places.clear();
+    // Nearly ordered runs keep one side small partition after partition, so the side that was
+    // smaller last time is searched first.
     bool fewBefore = true;  // so far: none goes before
     if (tree[rest].least < bound && tree[rest].greatest < bound) {
       fewBefore = false;  // all go before
     } else if (tree[rest].least < bound) {
       for (std::size_t limit = 1;; limit *= 2) {
-        fewBefore = true;
-        if (tree.Collect(rest, 0, true, bound, limit, m_found, m_places)) break;
+        if (tree.Collect(rest, 0, fewBeforeLast, bound, limit, m_found, m_places)) {
+          fewBefore = fewBeforeLast;
+          break;
+        }
         m_found.clear();
         m_places.clear();
-        fewBefore = false;
-        if (tree.Collect(rest, 0, false, bound, limit, m_found, m_places)) break;
+        if (tree.Collect(rest, 0, !fewBeforeLast, bound, limit, m_found, m_places)) {
+          fewBefore = !fewBeforeLast;
+          break;
+        }
         m_found.clear();
         m_places.clear();
       }
+      fewBeforeLast = fewBefore;
     }
 
     // Take the smaller side out; what stays keeps its order.

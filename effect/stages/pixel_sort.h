@@ -95,9 +95,13 @@ class RunOrder {
   /// How many samples the last Order sorted on the tree.
   std::size_t TreeSamples() const { return m_treeSamples; }
 
-  /// The depth from which the array partition hands a sub-range to the tree; negative means
-  /// a few times log2 n. Lets a test send whole runs through either way.
-  void SetArrayDepth(int depth) { m_arrayDepth = depth; }
+  /// The depth from which the array partition hands a sub-range on, and the length up to which
+  /// a sub-range handed on is sorted on the array rather than on the tree; negative means the
+  /// sort's own choice. Lets a test send whole runs through either way.
+  void SetLimits(int arrayDepth, A_long shortRange) {
+    m_arrayDepth = arrayDepth;
+    m_shortRange = shortRange;
+  }
 
  private:
   // The partition on the array, leaving the ranges it reaches too deep in m_deep.
@@ -123,6 +127,7 @@ class RunOrder {
   bool m_descending = false;
   bool m_ordered = true;  // no key is NaN: the keys' order is the partition's
   int m_arrayDepth = -1;
+  A_long m_shortRange = -1;
   std::size_t m_treeSamples = 0;
   std::uint32_t m_random = 0x9e3779b9u;
   std::vector<RunSample> m_samples;
