@@ -51,8 +51,8 @@ void ShortQuicksort(RunSample* a, A_long lo, A_long hi) {
   }
 }
 
-/// Ranges this short that the array's partition reaches too deep, or that the tree splits off,
-/// are sorted as the band pass writes it: at most 128 · 127 / 2 steps each, which costs less
+/// Ranges this short that the array's partition has no budget left for, or that the tree splits
+/// off, are sorted as the band pass writes it: at most 128 · 127 / 2 steps each, which costs less
 /// than the tree's partitions of that many samples would, and O(n) in all, as the ranges are
 /// disjoint.
 constexpr A_long kShortRange = 128;
@@ -310,20 +310,20 @@ void RunOrder::ArrayOrder() {
   m_deep.clear();
   const auto n = static_cast<A_long>(m_samples.size());
   if (n < 2) return;
-  // A quicksort of n samples in a fair order seldom recurses deeper than about 3 log2 n.
-  const int depth =
-      m_arrayDepth >= 0 ? m_arrayDepth : 3 * static_cast<int>(std::bit_width(std::uint32_t(n)));
-  Quicksort(0, n - 1, depth);
+  // A quicksort of n samples in a fair order partitions about 1.4 n log2 n samples in all.
+  const auto bits = static_cast<std::int64_t>(std::bit_width(static_cast<std::uint32_t>(n)));
+  m_budget = m_arrayBudget >= 0 ? m_arrayBudget : 4 * n * bits * bits;
+  Quicksort(0, n - 1);
 }
 
-void RunOrder::Quicksort(A_long lo, A_long hi, int depth) {
+void RunOrder::Quicksort(A_long lo, A_long hi) {
   RunSample* a = m_samples.data();
   while (lo < hi) {
-    if (depth-- <= 0) {
+    const A_long m = hi - lo + 1;
+    if ((m_budget -= m) < 0) {
       m_deep.emplace_back(lo, hi);
       return;
     }
-    const A_long m = hi - lo + 1;
     if (m_ordered && Ascending(a, lo, hi)) {
       SortAscending(a, lo, hi);
       return;
@@ -375,10 +375,10 @@ void RunOrder::Quicksort(A_long lo, A_long hi, int depth) {
     // The two sides share no position, so the order they are sorted in cannot change the
     // result; the shorter side first keeps the stack shallow.
     if (p - lo < hi - p) {
-      Quicksort(lo, p - 1, depth);
+      Quicksort(lo, p - 1);
       lo = p + 1;
     } else {
-      Quicksort(p + 1, hi, depth);
+      Quicksort(p + 1, hi);
       hi = p - 1;
     }
   }

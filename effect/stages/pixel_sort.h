@@ -9,13 +9,14 @@
 // ways, both exact:
 // - on an array, the partition itself, with closed forms for ordered, reverse-ordered and
 //   all-equal sub-ranges and for chains of pivots that nothing precedes or that precede
-//   everything; this is fast on the runs images have, but its recursion is cut off at a depth
-//   of a few times log2 n;
-// - a range left below that depth is sorted by key in O(n log n) where every group of equal keys
-//   in it holds identical samples (any sort gives the bytes then), and otherwise goes to a
-//   balanced tree of the samples in their current order, where one partition costs O(log n) for
-//   each sample of its smaller side, so the recursion costs O(n log² n) whatever the keys (see
-//   the .cpp).
+//   everything; this is fast on the runs images have, and is given a budget of 4 n log2² n
+//   samples partitioned;
+// - a range still to sort when the budget runs out is sorted by key in O(n log n) where every
+//   group of equal keys in it holds identical samples (any sort gives the bytes then), by the
+//   plain quicksort where it is short, and otherwise on a balanced tree of the samples in their
+//   current order, where one partition costs O(log n) for each sample of its smaller side, so
+//   the recursion costs O(n log² n) whatever the keys (see the .cpp). The tree's steps cost
+//   several times the array's, hence the array's generous budget.
 #pragma once
 
 #include <algorithm>
@@ -95,18 +96,18 @@ class RunOrder {
   /// How many samples the last Order sorted on the tree.
   std::size_t TreeSamples() const { return m_treeSamples; }
 
-  /// The depth from which the array partition hands a sub-range on, and the length up to which
-  /// a sub-range handed on is sorted on the array rather than on the tree; negative means the
-  /// sort's own choice. Lets a test send whole runs through either way.
-  void SetLimits(int arrayDepth, A_long shortRange) {
-    m_arrayDepth = arrayDepth;
+  /// The array partition's budget (samples partitioned) and the length up to which a sub-range
+  /// handed on is sorted on the array rather than on the tree; negative means the sort's own
+  /// choice. Lets a test or a benchmark send whole runs through either way.
+  void SetLimits(std::int64_t arrayBudget, A_long shortRange) {
+    m_arrayBudget = arrayBudget;
     m_shortRange = shortRange;
   }
 
  private:
-  // The partition on the array, leaving the ranges it reaches too deep in m_deep.
+  // The partition on the array, leaving the ranges it has no budget for in m_deep.
   void ArrayOrder();
-  void Quicksort(A_long lo, A_long hi, int depth);
+  void Quicksort(A_long lo, A_long hi);
   void TreeSort(A_long lo, A_long hi);
   // Where every group of equal keys holds identical samples, any sort by key gives the bytes
   // the quicksort does; false, with nothing changed, where one does not.
@@ -126,7 +127,8 @@ class RunOrder {
 
   bool m_descending = false;
   bool m_ordered = true;  // no key is NaN: the keys' order is the partition's
-  int m_arrayDepth = -1;
+  std::int64_t m_arrayBudget = -1;
+  std::int64_t m_budget = 0;  // what is left of it in this run
   A_long m_shortRange = -1;
   std::size_t m_treeSamples = 0;
   std::uint32_t m_random = 0x9e3779b9u;
