@@ -402,7 +402,8 @@ void RunOrder::Quicksort(A_long lo, A_long hi) {
 //   front, each pop moves the front one on; r insertions at found places cost O(r log r).
 // Which side is smaller is found by collecting both with doubling limits, so a partition costs
 // O((1 + min(b, r)) log n). A sample is on the smaller side at most log2 n times, as that side
-// holds at most half its range, so the recursion costs O(n log² n) in all.
+// holds at most half its range, so the recursion costs O(n log² n) in all (expected over the
+// treap's random priorities, on which the order found does not depend).
 void RunOrder::TreeSort(A_long lo, A_long hi) {
   RunSample* a = m_samples.data();
   const A_long m = hi - lo + 1;
