@@ -2,6 +2,7 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "headless/instance.h"
@@ -9,7 +10,9 @@
 #include "headless/worlds.h"
 #include "params/param_table.h"
 #include "render/pixel_traits.h"
+#include "stages/pixel_sort.h"
 #include "stages/pixel_sorter.h"
+#include "support/adversarial_run.h"
 
 namespace {
 
@@ -55,6 +58,34 @@ void BM_SortBands(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kW * kH);
 }
 BENCHMARK(BM_SortBands)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
+
+// One run of n samples built to send the plain quicksort to depth n / 2, its ties unlike
+// samples, so that the run sort takes its tree; the fitted complexity shows how it grows. The
+// second argument 1 keeps the whole run on the array partition instead, as the quicksort
+// itself would run.
+void BM_AdversarialRun(benchmark::State& state) {
+  const auto n = static_cast<A_long>(state.range(0));
+  std::mt19937 rng(7);
+  const std::vector<A_long> keys = jf::AdversarialKeys(n, rng);
+  jf::RunOrder order;
+  if (state.range(1) == 1) order.SetLimits(std::int64_t{n} * n, -1);
+  for (auto _ : state) {
+    order.Clear(false);
+    for (const A_long key : keys) order.Add(static_cast<float>(key), 0.0f);
+    order.Order([](A_long, A_long) { return false; });
+    benchmark::DoNotOptimize(order.Place(0));
+  }
+  state.SetComplexityN(n);
+  state.counters["tree samples"] = static_cast<double>(order.TreeSamples());
+}
+BENCHMARK(BM_AdversarialRun)
+    ->ArgsProduct({{1 << 10, 1 << 12, 1 << 14, 1 << 16}, {0}})
+    ->Complexity()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AdversarialRun)
+    ->ArgsProduct({{1 << 10, 1 << 12, 1 << 14}, {1}})
+    ->Complexity()
+    ->Unit(benchmark::kMicrosecond);
 
 // A whole frame through the host at the given direction in degrees.
 void BM_RenderFrame(benchmark::State& state) {

@@ -58,8 +58,11 @@ void FillPattern(headless::World& world, int depth) {
 
 /// Frames that have sent the sorter's quicksort quadratic: one grey over the whole frame; a
 /// grey ramp along the rows rising (against the default descending sort) and falling (already
-/// in its order); and two bright greys at random, so every run is full of ties.
-enum class SorterInput { Flat, Rising, Falling, TwoValued };
+/// in its order); two bright greys at random, so every run is full of ties; and the rising ramp
+/// with a little noise, nearly ordered, as a photographed gradient is, which no closed form
+/// covers and which recurses deep, in grey and with the noise in each channel apart (so that
+/// samples that tie in both keys differ in their pixels).
+enum class SorterInput { Flat, Rising, Falling, TwoValued, NoisyRising, NoisyColourRising };
 
 void FillSorterInput(headless::World& world, SorterInput input) {
   std::uint32_t state = 1;
@@ -71,8 +74,22 @@ void FillSorterInput(headless::World& world, SorterInput input) {
       if (input == SorterInput::Rising) v = ramp;
       if (input == SorterInput::Falling) v = 255 - ramp;
       if (input == SorterInput::TwoValued) v = (state >> 16) % 2 == 0 ? 200 : 240;
+      if (input == SorterInput::NoisyRising) {
+        v = std::clamp<A_long>(ramp + static_cast<A_long>((state >> 16) % 7) - 3, 0, 255);
+      }
       const auto c = static_cast<A_u_char>(v);
       *world.At<PF_Pixel8>(x, y) = PF_Pixel8{255, c, c, c};
+      if (input == SorterInput::NoisyColourRising) {
+        auto noisy = [&state, ramp] {
+          state = state * 1103515245u + 12345u;
+          return static_cast<A_u_char>(
+              std::clamp<A_long>(ramp + static_cast<A_long>((state >> 16) % 7) - 3, 0, 255));
+        };
+        const A_u_char r = noisy();
+        const A_u_char g = noisy();
+        const A_u_char b = noisy();
+        *world.At<PF_Pixel8>(x, y) = PF_Pixel8{255, r, g, b};
+      }
     }
   }
 }
@@ -143,11 +160,13 @@ const bool kRegistered = [] {
           ->UseRealTime();
     }
   }
-  static constexpr std::array<std::pair<const char*, SorterInput>, 4> kSorterInputs = {{
+  static constexpr std::array<std::pair<const char*, SorterInput>, 6> kSorterInputs = {{
       {"Flat", SorterInput::Flat},
       {"Rising", SorterInput::Rising},
       {"Falling", SorterInput::Falling},
       {"TwoValued", SorterInput::TwoValued},
+      {"NoisyRising", SorterInput::NoisyRising},
+      {"NoisyColourRising", SorterInput::NoisyColourRising},
   }};
   for (const auto& [name, input] : kSorterInputs) {
     benchmark::RegisterBenchmark((std::string("PixelSorter") + name + "/1920x1080/8bit").c_str(),

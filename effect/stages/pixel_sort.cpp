@@ -3,20 +3,26 @@
 
 #include <algorithm>
 #include <bit>
-#include <cmath>
 #include <utility>
 
 namespace jf {
 namespace {
 
-/// A float as an unsigned number in the same order; −0 and +0 become one number, as they
-/// compare equal.
-std::uint32_t OrderedBits(float f) {
-  const std::uint32_t bits = std::bit_cast<std::uint32_t>(f == 0.0f ? 0.0f : f);
-  return (bits & 0x80000000u) != 0 ? ~bits : bits | 0x80000000u;
+/// The bound below which a sample's key goes before a pivot with this key. The partition asks,
+/// for pivot keys P1, P2 and a sample's E1, E2 (rising; falling is the same on the complements):
+/// P1 > E1, or P1 = E1 and P2 > E2, and any comparison with NaN is false. With NaN's half above
+/// every value:
+/// - P1, P2 values: key < pivot's key is that test exactly; a NaN E1 or E2 puts the sample's key
+///   above, as the test finds it not before.
+/// - P1 a value, P2 NaN: only P1 > E1 can hold, which is key < (P1's half, 0), as no half is 0.
+/// - P1 NaN: nothing goes before; no key is below 0.
+std::uint64_t Bound(std::uint64_t pivot) {
+  if ((pivot >> 32) == kRunKeyNaN) return 0;
+  if ((pivot & kRunKeyNaN) == kRunKeyNaN) return pivot & ~std::uint64_t{kRunKeyNaN};
+  return pivot;
 }
 
-/// The partition's test: a goes before b.
+/// The partition's test between keys that have an order (no NaN): a goes before b.
 bool Before(const RunSample& a, const RunSample& b) {
   return a.key < b.key;
 }
@@ -24,15 +30,32 @@ bool Before(const RunSample& a, const RunSample& b) {
 /// Lomuto partition of a[lo … hi] around a[hi]; returns the pivot's place. before counts the
 /// samples that went before the pivot.
 A_long Partition(RunSample* a, A_long lo, A_long hi, A_long& before) {
-  const std::uint64_t pivot = a[hi].key;
-  A_long i = lo - 1;
+  const std::uint64_t bound = Bound(a[hi].key);
+  A_long i = lo;  // where the next sample that goes before lands
   for (A_long j = lo; j < hi; ++j) {
-    if (a[j].key < pivot) std::swap(a[++i], a[j]);
+    if (a[j].key < bound) std::swap(a[i++], a[j]);
   }
-  before = i + 1 - lo;
-  std::swap(a[i + 1], a[hi]);
-  return i + 1;
+  before = i - lo;
+  std::swap(a[i], a[hi]);
+  return i;
 }
+
+/// The quicksort as the band pass writes it, for ranges short enough that its worst case is
+/// cheap.
+void ShortQuicksort(RunSample* a, A_long lo, A_long hi) {
+  while (lo < hi) {
+    A_long before = 0;
+    const A_long p = Partition(a, lo, hi, before);
+    ShortQuicksort(a, lo, p - 1);
+    lo = p + 1;
+  }
+}
+
+/// Ranges this short that the array's partition has no budget left for, or that the tree splits
+/// off, are sorted as the band pass writes it: at most 128 · 127 / 2 steps each, which costs less
+/// than the tree's partitions of that many samples would, and O(n) in all, as the ranges are
+/// disjoint.
+constexpr A_long kShortRange = 128;
 
 bool Ascending(const RunSample* a, A_long lo, A_long hi) {
   for (A_long j = lo; j < hi; ++j) {
@@ -98,102 +121,220 @@ void SortDescending(RunSample* a, A_long lo, A_long hi, std::vector<RunSample>& 
   }
 }
 
-/// A sample whose keys have no order, compared as the partition compares doubles.
-struct RawSample {
-  double primary;
-  double secondary;
-  A_long place;
-};
+/// A treap of run samples keyed by position: split and join in O(log n) expected steps, and the
+/// least and greatest key of a subtree tell whether it holds a sample on either side of a pivot.
+class Treap {
+ public:
+  explicit Treap(RunNode* nodes) : m_n(nodes) {}
 
-void RawQuicksort(RawSample* a, A_long lo, A_long hi) {
-  while (lo < hi) {
-    const RawSample pivot = a[hi];
-    A_long i = lo - 1;
-    for (A_long j = lo; j < hi; ++j) {
-      const bool before = pivot.primary > a[j].primary ||
-                          (pivot.primary == a[j].primary && pivot.secondary > a[j].secondary);
-      if (before) std::swap(a[++i], a[j]);
+  A_long Size(A_long t) const { return t < 0 ? 0 : m_n[t].size; }
+  const RunNode& operator[](A_long t) const { return m_n[t]; }
+
+  /// The node alone, as a tree of one.
+  A_long Single(A_long t) {
+    m_n[t].left = -1;
+    m_n[t].right = -1;
+    Update(t);
+    return t;
+  }
+
+  A_long Join(A_long a, A_long b) {
+    if (a < 0) return b;
+    if (b < 0) return a;
+    if (m_n[a].priority > m_n[b].priority) {
+      m_n[a].right = Join(m_n[a].right, b);
+      Update(a);
+      return a;
     }
-    const A_long p = i + 1;
-    std::swap(a[p], a[hi]);
-    if (p - lo < hi - p) {
-      RawQuicksort(a, lo, p - 1);
-      lo = p + 1;
+    m_n[b].left = Join(a, m_n[b].left);
+    Update(b);
+    return b;
+  }
+
+  /// The first k samples of t into first, the others into rest.
+  void Split(A_long t, A_long k, A_long& first, A_long& rest) {
+    if (t < 0) {
+      first = rest = -1;
+      return;
+    }
+    RunNode& n = m_n[t];
+    if (k <= Size(n.left)) {
+      A_long left = -1;
+      Split(n.left, k, first, left);
+      m_n[t].left = left;
+      Update(t);
+      rest = t;
     } else {
-      RawQuicksort(a, p + 1, hi);
-      hi = p - 1;
+      A_long right = -1;
+      Split(n.right, k - Size(n.left) - 1, right, rest);
+      m_n[t].right = right;
+      Update(t);
+      first = t;
     }
   }
+
+  /// Appends, in order, the nodes of t whose key is below bound (before) or not (!before) and
+  /// their positions, offset by offset; false once more than limit are found. Subtrees with none
+  /// are not entered, so k samples cost O(k log n).
+  bool Collect(A_long t, A_long offset, bool before, std::uint64_t bound, std::size_t limit,
+               std::vector<A_long>& nodes, std::vector<A_long>& places) const {
+    if (t < 0) return true;
+    const RunNode& n = m_n[t];
+    if (before ? n.least >= bound : n.greatest < bound) return true;
+    if (!Collect(n.left, offset, before, bound, limit, nodes, places)) return false;
+    const A_long here = offset + Size(n.left);
+    if ((n.key < bound) == before) {
+      if (nodes.size() == limit) return false;
+      nodes.push_back(t);
+      places.push_back(here);
+    }
+    return Collect(n.right, here + 1, before, bound, limit, nodes, places);
+  }
+
+  /// The nodes of t in order.
+  void Nodes(A_long t, std::vector<A_long>& out) const {
+    if (t < 0) return;
+    Nodes(m_n[t].left, out);
+    out.push_back(t);
+    Nodes(m_n[t].right, out);
+  }
+
+  /// The samples of t in order into out.
+  RunSample* Write(A_long t, RunSample* out) const {
+    if (t < 0) return out;
+    out = Write(m_n[t].left, out);
+    *out++ = RunSample{m_n[t].key, m_n[t].place};
+    return Write(m_n[t].right, out);
+  }
+
+ private:
+  void Update(A_long t) {
+    RunNode& n = m_n[t];
+    n.size = 1;
+    n.least = n.key;
+    n.greatest = n.key;
+    for (const A_long c : {n.left, n.right}) {
+      if (c < 0) continue;
+      n.size += m_n[c].size;
+      n.least = std::min(n.least, m_n[c].least);
+      n.greatest = std::max(n.greatest, m_n[c].greatest);
+    }
+  }
+
+  RunNode* m_n;
+};
+
+/// The side after the pivot when few samples went before it: places are their positions.
+A_long QueueAfterFewBefore(Treap& tree, A_long others, const std::vector<A_long>& places,
+                           std::vector<A_long>& pops, std::vector<A_long>& refs,
+                           std::vector<A_long>& heads) {
+  const A_long q = tree.Size(others);
+  if (q == 0) return -1;
+  // pops[r]: how many of G had arrived at pop r; the final swap is the last pop. Push r (the
+  // sample S[r] again) stands at S[pops[r] + r].
+  pops.clear();
+  for (std::size_t c = 0; c < places.size(); ++c) {
+    const A_long arrived = places[c] - static_cast<A_long>(c);
+    if (arrived > 0) pops.push_back(arrived);
+  }
+  const auto lastPop = static_cast<A_long>(pops.size());
+  pops.push_back(q);
+  // S[0 … P] as indices into G's scan order.
+  refs.resize(static_cast<std::size_t>(lastPop) + 1);
+  A_long arrivals = 0;
+  A_long r = 0;
+  for (A_long s = 0; s <= lastPop; ++s) {
+    if (s == pops[r] + r) {
+      refs[s] = refs[r];
+      ++r;
+    } else {
+      refs[s] = arrivals++;
+    }
+  }
+  // The queue: G from g(arrivals) on, with pushes r … P of the samples before it in between.
+  A_long head = -1;
+  A_long tail = -1;
+  tree.Split(others, arrivals, head, tail);
+  heads.clear();
+  tree.Nodes(head, heads);
+  A_long queue = -1;
+  A_long taken = arrivals;
+  for (; r <= lastPop; ++r) {
+    A_long piece = -1;
+    tree.Split(tail, pops[r] - taken, piece, tail);
+    taken = pops[r];
+    queue = tree.Join(queue, piece);
+    queue = tree.Join(queue, tree.Single(heads[refs[r]]));
+  }
+  return tree.Join(queue, tail);
+}
+
+/// The side after the pivot when few samples did not go before it: nodes and places are those
+/// samples; scanned is how many samples the partition scanned.
+A_long QueueAfterFewAfter(Treap& tree, A_long scanned, const std::vector<A_long>& nodes,
+                          const std::vector<A_long>& places) {
+  if (nodes.empty()) return -1;
+  // The queue as a list and the index of its front; it is read from the front round to it.
+  A_long list = -1;
+  std::int64_t front = 0;
+  std::int64_t length = 0;
+  std::int64_t last = -1;
+  for (std::size_t j = 0; j < nodes.size(); ++j) {
+    const std::int64_t popped = places[j] - last - 1;
+    last = places[j];
+    if (length > 0) front = (front + popped) % length;
+    A_long before = -1;
+    A_long after = -1;
+    tree.Split(list, static_cast<A_long>(front), before, after);
+    list = tree.Join(tree.Join(before, tree.Single(nodes[j])), after);
+    ++length;
+    front = (front + 1) % length;
+  }
+  front = (front + (scanned - 1 - last) + 1) % length;  // the last pops, then the final swap
+  A_long before = -1;
+  A_long after = -1;
+  tree.Split(list, static_cast<A_long>(front), before, after);
+  return tree.Join(after, before);
 }
 
 }  // namespace
 
 void RunOrder::Clear(bool descending) {
   m_descending = descending;
-  m_unordered = false;
+  m_ordered = true;
   m_samples.clear();
-  m_raw.clear();
 }
 
-void RunOrder::Add(double primary, double secondary) {
-  const auto place = static_cast<A_long>(m_samples.size());
-  m_raw.push_back(primary);
-  m_raw.push_back(secondary);
-  const auto p = static_cast<float>(primary);
-  const auto s = static_cast<float>(secondary);
-  if (std::isnan(p) || std::isnan(s) || static_cast<double>(p) != primary ||
-      static_cast<double>(s) != secondary) {
-    m_unordered = true;  // a key float cannot hold exactly keeps the quicksort on doubles
-  }
-  const std::uint64_t key = std::uint64_t{OrderedBits(p)} << 32 | OrderedBits(s);
-  m_samples.push_back(RunSample{m_descending ? ~key : key, place});
-}
-
-void RunOrder::PlainQuicksort() {
-  std::vector<RawSample> raw(m_samples.size());
-  // Negation is exact and keeps every comparison, NaN's included: falling order is rising order
-  // on the negated keys.
-  const double sign = m_descending ? -1.0 : 1.0;
-  for (std::size_t k = 0; k < raw.size(); ++k) {
-    raw[k] = RawSample{sign * m_raw[2 * k], sign * m_raw[2 * k + 1], static_cast<A_long>(k)};
-  }
-  if (!raw.empty()) RawQuicksort(raw.data(), 0, static_cast<A_long>(raw.size()) - 1);
-  for (std::size_t k = 0; k < raw.size(); ++k) m_samples[k].place = raw[k].place;
-}
-
-bool RunOrder::BoundedQuicksort() {
-  const auto n = static_cast<std::int64_t>(m_samples.size());
-  if (n < 2) return false;
-  m_original = m_samples;
+void RunOrder::ArrayOrder() {
+  m_treeSamples = 0;
+  m_deep.clear();
+  const auto n = static_cast<A_long>(m_samples.size());
+  if (n < 2) return;
   // A quicksort of n samples in a fair order partitions about 1.4 n log2 n samples in all.
-  std::int64_t budget = 2 * n;
-  for (std::int64_t m = n; m > 1; m /= 2) budget += 3 * n;
-  if (Quicksort(0, Last(), &budget)) return false;
-  m_samples = m_original;
-  return true;
+  const auto bits = static_cast<std::int64_t>(std::bit_width(static_cast<std::uint32_t>(n)));
+  m_budget = m_arrayBudget >= 0 ? m_arrayBudget : 4 * n * bits * bits;
+  Quicksort(0, n - 1);
 }
 
-void RunOrder::StableSortCopy() {
-  m_sorted = m_samples;
-  std::stable_sort(m_sorted.begin(), m_sorted.end(), Before);
-}
-
-bool RunOrder::Quicksort(A_long lo, A_long hi, std::int64_t* budget) {
+void RunOrder::Quicksort(A_long lo, A_long hi) {
   RunSample* a = m_samples.data();
   while (lo < hi) {
     const A_long m = hi - lo + 1;
-    if (budget != nullptr && (*budget -= m) < 0) return false;
-    if (Ascending(a, lo, hi)) {
-      SortAscending(a, lo, hi);
-      return true;
+    if ((m_budget -= m) < 0) {
+      m_deep.emplace_back(lo, hi);
+      return;
     }
-    if (Descending(a, lo, hi)) {
+    if (m_ordered && Ascending(a, lo, hi)) {
+      SortAscending(a, lo, hi);
+      return;
+    }
+    if (m_ordered && Descending(a, lo, hi)) {
       SortDescending(a, lo, hi, m_sorted);
-      return true;
+      return;
     }
     A_long before = 0;
     const A_long p = Partition(a, lo, hi, before);
-    if (before == 0) {
+    if (m_ordered && before == 0) {
       // Nothing went before the pivot: the range x0 … xm−1 is now xm−1 x1 … xm−2 x0, and the
       // next pivot is x0. While each next pivot x(k−1) has nothing before it among xk … xm−2,
       // the chain goes on; after t partitions the first t places hold xm−1 x0 … x(t−2), the
@@ -217,7 +358,7 @@ bool RunOrder::Quicksort(A_long lo, A_long hi, std::int64_t* budget) {
       lo += t;
       continue;
     }
-    if (before == m - 1) {
+    if (m_ordered && before == m - 1) {
       // Everything went before the pivot and nothing moved; so too for each next pivot that
       // everything before it goes before.
       m_bound.resize(static_cast<std::size_t>(m));
@@ -234,14 +375,134 @@ bool RunOrder::Quicksort(A_long lo, A_long hi, std::int64_t* budget) {
     // The two sides share no position, so the order they are sorted in cannot change the
     // result; the shorter side first keeps the stack shallow.
     if (p - lo < hi - p) {
-      if (!Quicksort(lo, p - 1, budget)) return false;
+      Quicksort(lo, p - 1);
       lo = p + 1;
     } else {
-      if (!Quicksort(p + 1, hi, budget)) return false;
+      Quicksort(p + 1, hi);
       hi = p - 1;
     }
   }
-  return true;
+}
+
+// The partition on the tree. Take the range's samples before the pivot, x0 … xm−2, in order; B
+// are those that go before the pivot, G the others (g0, g1, … in scan order). Lomuto's loop keeps
+// G's samples seen so far as one block behind B's: a sample of G joins the block's end; a sample
+// of B, when the block is not empty, swaps with the block's first sample, which so moves to the
+// block's end. The final swap sends the block's first sample to the range's end. So B ends in
+// scan order in front, the pivot follows, and G ends as a queue would: each sample of G is
+// pushed on arrival, each sample of B met with the queue not empty pops the front and pushes it
+// again, and the final swap does that once more. Then:
+// - Few of B (b samples): the queue's pushes, in time order, are S: G's arrivals, and at each
+//   pop the sample that S held at the pop's number. With P + 1 pops in all, the queue ends as
+//   S[P + 1 …]: G from some g(i0) on in scan order, with g0 … g(i0−1) pushed again in between,
+//   one each, at most b + 1 of them. Finding B, taking it out and splicing those few back costs
+//   O(b log n).
+// - Few of G (r samples): B stays in scan order, so the tree without G is the left side. The
+//   queue of at most r samples is a list with a front: each arrival goes in just before the
+//   front, each pop moves the front one on; r insertions at found places cost O(r log r).
+// Which side is smaller is found by collecting both with doubling limits, so a partition costs
+// O((1 + min(b, r)) log n). A sample is on the smaller side at most log2 n times, as that side
+// holds at most half its range, so the recursion costs O(n log² n) in all (expected over the
+// treap's random priorities, on which the order found does not depend).
+void RunOrder::TreeSort(A_long lo, A_long hi) {
+  RunSample* a = m_samples.data();
+  const A_long m = hi - lo + 1;
+  const A_long shortRange = m_shortRange >= 1 ? m_shortRange : kShortRange;
+  if (m <= shortRange) return ShortQuicksort(a, lo, hi);
+  m_treeSamples += static_cast<std::size_t>(m);
+  m_nodes.resize(static_cast<std::size_t>(m));
+  Treap tree(m_nodes.data());
+  A_long root = -1;
+  for (A_long k = 0; k < m; ++k) {
+    m_random ^= m_random << 13;
+    m_random ^= m_random >> 17;
+    m_random ^= m_random << 5;
+    RunNode& node = m_nodes[static_cast<std::size_t>(k)];
+    node = RunNode{};
+    node.key = a[lo + k].key;
+    node.place = a[lo + k].place;
+    node.priority = m_random;
+    root = tree.Join(root, tree.Single(k));
+  }
+
+  bool fewBeforeLast = true;
+  m_stack.clear();
+  m_stack.push_back(root);
+  m_stack.push_back(lo);
+  while (!m_stack.empty()) {
+    const auto base = static_cast<A_long>(m_stack.back());
+    m_stack.pop_back();
+    const auto t = static_cast<A_long>(m_stack.back());
+    m_stack.pop_back();
+    const A_long size = tree.Size(t);
+    if (size <= shortRange) {
+      tree.Write(t, a + base);
+      ShortQuicksort(a, base, base + size - 1);
+      continue;
+    }
+    A_long rest = -1;
+    A_long pivot = -1;
+    tree.Split(t, size - 1, rest, pivot);
+    const std::uint64_t bound = Bound(tree[pivot].key);
+
+    // Find the smaller side, B (before) or G.
+    m_found.clear();
+    m_places.clear();
+    // Nearly ordered runs keep one side small partition after partition, so the side that was
+    // smaller last time is searched first.
+    bool fewBefore = true;  // so far: none goes before
+    if (tree[rest].least < bound && tree[rest].greatest < bound) {
+      fewBefore = false;  // all go before
+    } else if (tree[rest].least < bound) {
+      for (std::size_t limit = 1;; limit *= 2) {
+        if (tree.Collect(rest, 0, fewBeforeLast, bound, limit, m_found, m_places)) {
+          fewBefore = fewBeforeLast;
+          break;
+        }
+        m_found.clear();
+        m_places.clear();
+        if (tree.Collect(rest, 0, !fewBeforeLast, bound, limit, m_found, m_places)) {
+          fewBefore = !fewBeforeLast;
+          break;
+        }
+        m_found.clear();
+        m_places.clear();
+      }
+      fewBeforeLast = fewBefore;
+    }
+
+    // Take the smaller side out; what stays keeps its order.
+    const std::size_t found = m_found.size();
+    A_long kept = -1;
+    A_long consumed = 0;
+    for (std::size_t c = 0; c < found; ++c) {
+      A_long front = -1;
+      A_long back = -1;
+      A_long one = -1;
+      tree.Split(rest, m_places[c] - consumed, front, back);
+      tree.Split(back, 1, one, rest);
+      kept = tree.Join(kept, front);
+      consumed = m_places[c] + 1;
+    }
+    kept = tree.Join(kept, rest);
+
+    const A_long before =
+        fewBefore ? static_cast<A_long>(found) : size - 1 - static_cast<A_long>(found);
+    A_long left = -1;
+    A_long right = -1;
+    if (fewBefore) {
+      for (const A_long node : m_found) left = tree.Join(left, tree.Single(node));
+      right = QueueAfterFewBefore(tree, kept, m_places, m_pops, m_refs, m_heads);
+    } else {
+      left = kept;
+      right = QueueAfterFewAfter(tree, size - 1, m_found, m_places);
+    }
+    a[base + before] = RunSample{tree[pivot].key, tree[pivot].place};
+    m_stack.push_back(left);
+    m_stack.push_back(base);
+    m_stack.push_back(right);
+    m_stack.push_back(base + before + 1);
+  }
 }
 
 }  // namespace jf

@@ -120,7 +120,8 @@ void CopySample(const SortJob& job, A_long x, A_long y) {
   }
 }
 
-/// Spreads every sample of the band's row over its cw × ch block of O.
+/// Spreads every sample of the band's row over its cw × ch block of O: the sample row first,
+/// block by block, then the band's other rows as copies of it.
 template <typename PixelT>
 void ReplicateBlocks(const SortJob& job, std::int64_t firstRow, std::int64_t sampleRow, A_long step,
                      A_long half) {
@@ -129,20 +130,26 @@ void ReplicateBlocks(const SortJob& job, std::int64_t firstRow, std::int64_t sam
       std::min<std::int64_t>(firstRow + job.spacing.across, sortedRect.bottom);
   if (sampleRow >= sortedRect.bottom) return;
   const A_long y = static_cast<A_long>(sampleRow);
-  for (A_long left = 0; left + half <= job.frameWidth; left += step) {
-    const A_long sx = left + half;
-    // The last block's sample can fall on column Wr, one past the frame: there is no sample to
-    // spread, so the block is left as it is rather than filled from beyond the row.
-    if (!Contains(sortedRect, sx, y)) continue;
-    const PixelT sample = *PixelAt<PixelT>(job.sorted, sx, y);
-    const A_long right = std::min<A_long>(left + step, sortedRect.right);
-    for (std::int64_t row = firstRow; row < rowEnd; ++row) {
-      const A_long r = static_cast<A_long>(row);
-      for (A_long c = left; c < right; ++c) {
-        if (c == sx && r == y) continue;
-        *PixelAt<PixelT>(job.sorted, c, r) = sample;
-      }
+  PixelT* const samples = PixelAt<PixelT>(job.sorted, 0, y);
+  // The last block's sample can fall on column Wr, one past the frame: there is no sample to
+  // spread, so the block is left as it is rather than filled from beyond the row. Samples lie
+  // further right block by block, so the filled blocks are the columns 0 … filled − 1.
+  A_long filled = 0;
+  if (step > 1) {
+    for (A_long left = 0; left + half <= job.frameWidth; left += step) {
+      const A_long sx = left + half;
+      if (!Contains(sortedRect, sx, y)) break;
+      const PixelT sample = samples[sx];
+      filled = std::min<A_long>(left + step, sortedRect.right);
+      std::fill(samples + left, samples + filled, sample);
     }
+  } else {  // every column is its own block and holds its sample already
+    filled = std::max<A_long>(0, std::min<A_long>(job.frameWidth + 1, sortedRect.right));
+  }
+  const std::size_t bytes = static_cast<std::size_t>(filled) * sizeof(PixelT);
+  for (std::int64_t row = firstRow; row < rowEnd; ++row) {
+    if (row != sampleRow)
+      std::memcpy(PixelAt<PixelT>(job.sorted, 0, static_cast<A_long>(row)), samples, bytes);
   }
 }
 
@@ -297,7 +304,7 @@ void SortRun(const SortJob& job, A_long y, A_long lo, A_long hi, A_long step,
   scratch.keys.resize(n);
   for (std::size_t k = 0; k < n; ++k) {
     const std::ptrdiff_t x = lo + static_cast<std::ptrdiff_t>(k) * step;
-    scratch.order.Add(keys[x].green, keys[x].blue);
+    scratch.order.Add(static_cast<float>(keys[x].green), static_cast<float>(keys[x].blue));
     scratch.sorted[k] = sorted[x];
     scratch.keys[k] = keys[x];
   }
@@ -341,9 +348,11 @@ PF_Err SortBand(void* refcon, A_long threadIndex, A_long band, A_long) {
     const bool mask = job.output == static_cast<A_long>(SorterOutput::Mask);
     bool inRun = false;
     A_long start = 0;
-    for (A_long x = half; x <= job.frameWidth; x += step) {
-      if (!Contains(keyRect, x, y) || job.maxBlocks <= 0) continue;
-      const PixelT& key = *PixelAt<PixelT>(job.keys, x, y);
+    // Samples at or past K's right edge are skipped, and they all come after the others.
+    const A_long lastX = job.maxBlocks <= 0 ? -1 : std::min(job.frameWidth, keyRect.right - 1);
+    const PixelT* const keyRow = PixelAt<PixelT>(job.keys, 0, y);
+    for (A_long x = half; x <= lastX; x += step) {
+      const PixelT& key = keyRow[x];
       const double v = key.red;
       const bool present = SorterDepth<PixelT>::AlphaPresent(key.alpha);
 

@@ -1,6 +1,7 @@
 // The run sort against the plain last-position-pivot quicksort it stands in for.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "render/pixel_traits.h"
+#include "support/adversarial_run.h"
 #include "stages/pixel_sorter.h"
 
 namespace jf {
@@ -73,22 +75,38 @@ struct Row {
   SortJob job;
 };
 
-/// Sorts lo … hi both ways and requires the same bytes in K and O.
+/// Sorts lo … hi both ways and requires the same bytes in K and O; limits are the run sort's
+/// array budget and short range (negative: its own choice). Returns how many samples the tree
+/// ordered.
 template <typename PixelT>
-void ExpectOracleBytes(const std::vector<PixelT>& keys, const std::vector<PixelT>& sorted,
-                       bool descending, A_long lo, A_long hi, A_long step, int trial) {
+std::size_t ExpectOracleBytes(const std::vector<PixelT>& keys, const std::vector<PixelT>& sorted,
+                              bool descending, A_long lo, A_long hi, A_long step,
+                              std::pair<int, int> limits, int trial) {
   Row<PixelT> oracle(keys, sorted, descending);
   Row<PixelT> fast(keys, sorted, descending);
   OracleSort<PixelT>(oracle.job, 0, lo, hi, step);
   RunScratch<PixelT> scratch;
+  scratch.order.SetLimits(limits.first, limits.second);
   SortRun<PixelT>(fast.job, 0, lo, hi, step, scratch);
   const std::size_t bytes = keys.size() * sizeof(PixelT);
   EXPECT_EQ(0, std::memcmp(oracle.keys.data(), fast.keys.data(), bytes)) << "trial " << trial;
   EXPECT_EQ(0, std::memcmp(oracle.sorted.data(), fast.sorted.data(), bytes)) << "trial " << trial;
+  return scratch.order.TreeSamples();
 }
 
 /// How a run's primary keys are laid out; secondaries come from a small range, so ties are many.
-enum class Layout { Random, Distinct, Ascending, Descending, AllEqual, TwoValued, Sawtooth, Tail };
+enum class Layout {
+  Random,
+  Distinct,
+  Ascending,
+  Descending,
+  AllEqual,
+  TwoValued,
+  Sawtooth,
+  Tail,
+  Adversarial,
+};
+constexpr int kLayouts = 9;
 
 double PrimaryKey(Layout layout, A_long k, A_long n, std::mt19937& rng) {
   auto pick = [&rng](int top) { return static_cast<double>(rng() % (top + 1)); };
@@ -109,46 +127,72 @@ double PrimaryKey(Layout layout, A_long k, A_long n, std::mt19937& rng) {
       return static_cast<double>(k % 9);
     case Layout::Tail:  // random, then climbing past everything before
       return k < n / 2 ? pick(20) : static_cast<double>(k);
+    case Layout::Adversarial:  // both keys are set from the value apart
+      return 0.0;
   }
   return 0.0;
 }
 
-// Over 10 000 runs of every layout, both directions and the strides of block sizes 1 to 6:
+// Where the run sort hands ranges on (its array budget and short range): its own choice, which
+// real runs seldom exhaust; at once and down to single samples, so that every range goes through
+// the tree; and after a few partitions, so that ranges reach the tree part sorted.
+class SortRunWithLimits : public testing::TestWithParam<std::pair<int, int>> {};
+
+// Over 12 000 runs of every layout, both directions and the strides of block sizes 1 to 6:
 // samples equal in both keys carry different pixels, so only the quicksort's own order of ties
 // gives the oracle's bytes. Half the runs give tied samples identical pixels, where any sort
 // does; the secondary key is sometimes a constant so that whole runs tie.
-TEST(SortRun, GivesTheBytesOfThePlainQuicksortOnEveryLayout) {
+TEST_P(SortRunWithLimits, GivesTheBytesOfThePlainQuicksortOnEveryLayout) {
   std::mt19937 rng(20240611);
   int compared = 0;
+  int adversarialPastTheArray = 0;
   for (int trial = 0; trial < 12000; ++trial) {
-    const auto layout = static_cast<Layout>(trial % 8);
-    const A_long step = 1 + trial / 8 % 6;
-    const A_long n = trial % 97 == 0 ? 600 + static_cast<A_long>(rng() % 400)
-                                     : 1 + static_cast<A_long>(rng() % 90);
+    const auto layout = static_cast<Layout>(trial % kLayouts);
+    const A_long step = 1 + trial / kLayouts % 6;
+    const bool longRun = trial % 97 == 0 || (layout == Layout::Adversarial && trial % 7 == 0);
+    const A_long n =
+        longRun ? 600 + static_cast<A_long>(rng() % 400) : 1 + static_cast<A_long>(rng() % 90);
     const A_long lo = static_cast<A_long>(rng() % 4);
     const A_long hi = lo + (n - 1) * step;
     const bool identicalTies = trial / 48 % 2 == 1;
     const int secondaryTop = trial % 5 == 0 ? 0 : 2;
+    const bool descending = trial / 6 % 2 == 1;
+    const std::vector<A_long> adversarial =
+        layout == Layout::Adversarial ? AdversarialKeys(n, rng) : std::vector<A_long>{};
     std::vector<PF_Pixel8> keys(hi + 3);
     std::vector<PF_Pixel8> sorted(hi + 3);
     for (A_long x = 0; x < hi + 3; ++x) {
       const A_long k = (x - lo) / step;
-      const auto p1 = static_cast<A_u_char>(PrimaryKey(layout, k, n, rng));
-      const auto p2 = static_cast<A_u_char>(rng() % (secondaryTop + 1));
+      auto p1 = static_cast<A_u_char>(PrimaryKey(layout, k, n, rng));
+      auto p2 = static_cast<A_u_char>(rng() % (secondaryTop + 1));
+      if (layout == Layout::Adversarial) {  // the value's high and low bytes, falling if need be
+        const A_long v = k >= 0 && k < n ? adversarial[k] : 0;
+        p1 = static_cast<A_u_char>(descending ? 255 - v / 256 : v / 256);
+        p2 = static_cast<A_u_char>(descending ? 255 - v % 256 : v % 256);
+      }
       const auto noise = static_cast<A_u_char>(identicalTies ? p1 ^ p2 : rng());
       keys[x] = PF_Pixel8{255, noise, p1, p2};
       sorted[x] = PF_Pixel8{noise, static_cast<A_u_char>(identicalTies ? p2 : x), p1, 1};
     }
-    ExpectOracleBytes(keys, sorted, trial / 6 % 2 == 1, lo, hi, step, trial);
+    const std::size_t viaTree =
+        ExpectOracleBytes(keys, sorted, descending, lo, hi, step, GetParam(), trial);
     if (HasFailure()) return;
+    if (layout == Layout::Adversarial && longRun && viaTree > 0) ++adversarialPastTheArray;
     ++compared;
   }
   EXPECT_EQ(compared, 12000);
+  // The long adversarial runs with unlike ties are the ones that reach the tree on a budget.
+  if (GetParam().first >= 0) {
+    EXPECT_GT(adversarialPastTheArray, 50);
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(ArrayThenTree, SortRunWithLimits,
+                         testing::Values(std::pair{-1, -1}, std::pair{0, 1}, std::pair{2000, 8}));
 
 // Float keys compare in ways integer keys cannot: −0 equals +0 yet differs in its bytes, and a
 // NaN is neither before nor after anything, so the keys have no order to take a shortcut by.
-TEST(SortRun, FloatKeysWithSignedZerosAndNaNMatchThePlainQuicksort) {
+TEST_P(SortRunWithLimits, FloatKeysWithSignedZerosAndNaNMatchThePlainQuicksort) {
   const float values[] = {0.0f,
                           -0.0f,
                           0.5f,
@@ -166,7 +210,7 @@ TEST(SortRun, FloatKeysWithSignedZerosAndNaNMatchThePlainQuicksort) {
       keys[x] = PF_PixelFloat{1.0f, static_cast<float>(x), p1, values[rng() % 2]};
       sorted[x] = PF_PixelFloat{1.0f, p1, static_cast<float>(x), 0.0f};
     }
-    ExpectOracleBytes(keys, sorted, trial % 4 >= 2, 0, n - 1, 1, trial);
+    ExpectOracleBytes(keys, sorted, trial % 4 >= 2, 0, n - 1, 1, GetParam(), trial);
     if (HasFailure()) return;
   }
 }
