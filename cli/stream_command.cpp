@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "cli/errors.h"
@@ -40,17 +41,23 @@ bool ParseFrameSize(const std::string& text, int& width, int& height) {
 }
 
 RawFrameReader::RawFrameReader(std::FILE* in, std::size_t frameBytes)
-    : m_in(in), m_frameBytes(frameBytes) {}
+    : m_in(in), m_frameBytes(frameBytes), m_buffer(std::make_unique<headless::PooledScratch>(0)) {}
 
 std::size_t RawFrameReader::Read() {
   // A few megabytes at a time until the first frame is whole; later frames reuse the buffer.
   constexpr std::size_t kChunk = std::size_t{4} << 20;
   std::size_t got = 0;
   while (got < m_frameBytes) {
-    if (m_buffer.size() < m_frameBytes && m_buffer.size() - got < kChunk) {
-      m_buffer.resize(std::min(m_frameBytes, std::max(m_buffer.size() * 2, got + kChunk)));
+    const std::size_t size = m_buffer->Size();
+    if (size < m_frameBytes && size - got < kChunk) {
+      // A host buffer rather than the heap's: a frame-sized one comes in huge pages.
+      auto grown = std::make_unique<headless::PooledScratch>(
+          std::min(m_frameBytes, std::max(size * 2, got + kChunk)));
+      if (grown->Data() == nullptr) throw std::bad_alloc();
+      if (got > 0) std::memcpy(grown->Data(), m_buffer->Data(), got);
+      m_buffer = std::move(grown);
     }
-    const std::size_t n = std::fread(m_buffer.data() + got, 1, m_buffer.size() - got, m_in);
+    const std::size_t n = std::fread(Data() + got, 1, m_buffer->Size() - got, m_in);
     if (n == 0) break;
     got += n;
   }

@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/errors.h"
+#include "headless/buffers.h"
 #include "headless/raw_frames.h"
 #include "cli/render_command.h"
 
@@ -37,12 +39,12 @@ class RawFrameReader {
   /// Reads the next frame into Data(); returns the bytes read: the frame size, 0 at the end of
   /// the stream, fewer when it ends inside the frame. Throws CliError (status 2) on a read error.
   std::size_t Read();
-  std::uint8_t* Data() { return m_buffer.data(); }
+  std::uint8_t* Data() { return static_cast<std::uint8_t*>(m_buffer->Data()); }
 
  private:
   std::FILE* m_in;
   std::size_t m_frameBytes;
-  std::vector<std::uint8_t> m_buffer;
+  std::unique_ptr<headless::PooledScratch> m_buffer;
 };
 
 /// Raw frame bytes to an image in the host layout and back.

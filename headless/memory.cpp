@@ -6,6 +6,8 @@
 #include <cstring>
 #include <new>
 
+#include "headless/buffers.h"
+
 namespace jf::headless {
 namespace {
 
@@ -14,6 +16,11 @@ namespace {
 constexpr int kFreshMemoryByte = 0xA5;
 // Handles beyond this are refused like any allocation that fails.
 constexpr A_u_longlong kMaxHandleBytes = 1ull << 32;
+
+// The bytes held for a handle of size: a handle of size 0 still has an address of its own.
+std::size_t Stored(A_u_longlong size) {
+  return static_cast<std::size_t>(std::max<A_u_longlong>(size, 1));
+}
 
 }  // namespace
 
@@ -26,7 +33,7 @@ struct HandleStore::Block {
 
 HandleStore::~HandleStore() {
   for (auto& [handle, block] : m_blocks) {
-    std::free(block->memory);
+    GiveBuffer(static_cast<std::uint8_t*>(block->memory), Stored(block->size));
     delete block;
   }
 }
@@ -35,7 +42,7 @@ PF_Handle HandleStore::New(A_u_longlong size) {
   if (size > kMaxHandleBytes) return nullptr;
   auto* block = new (std::nothrow) Block;
   if (block == nullptr) return nullptr;
-  block->memory = std::malloc(std::max<A_u_longlong>(size, 1));
+  block->memory = TakeBuffer(Stored(size)).data;
   if (block->memory == nullptr) {
     delete block;
     return nullptr;
@@ -47,7 +54,7 @@ PF_Handle HandleStore::New(A_u_longlong size) {
   try {
     m_blocks.emplace(handle, block);
   } catch (const std::bad_alloc&) {
-    std::free(block->memory);
+    GiveBuffer(static_cast<std::uint8_t*>(block->memory), Stored(size));
     delete block;
     return nullptr;
   }
@@ -77,7 +84,7 @@ bool HandleStore::Dispose(PF_Handle handle) {
     block = it->second;
     m_blocks.erase(it);
   }
-  std::free(block->memory);
+  GiveBuffer(static_cast<std::uint8_t*>(block->memory), Stored(block->size));
   delete block;
   return true;
 }
@@ -95,11 +102,12 @@ PF_Err HandleStore::Resize(A_u_longlong size, PF_Handle* handle) {
   if (it == m_blocks.end()) return PF_Err_BAD_CALLBACK_PARAM;
   if (size > kMaxHandleBytes) return PF_Err_OUT_OF_MEMORY;
   Block* block = it->second;
-  void* memory = std::realloc(block->memory, std::max<A_u_longlong>(size, 1));
+  std::uint8_t* memory = TakeBuffer(Stored(size)).data;
   if (memory == nullptr) return PF_Err_OUT_OF_MEMORY;
-  if (size > block->size) {
-    std::memset(static_cast<char*>(memory) + block->size, kFreshMemoryByte, size - block->size);
-  }
+  const auto kept = static_cast<std::size_t>(std::min(size, block->size));
+  std::memcpy(memory, block->memory, kept);
+  std::memset(memory + kept, kFreshMemoryByte, Stored(size) - kept);
+  GiveBuffer(static_cast<std::uint8_t*>(block->memory), Stored(block->size));
   block->memory = memory;
   block->size = size;
   return PF_Err_NONE;

@@ -3,6 +3,7 @@
 // platform_windows.cpp (LoadLibraryW, the "PiPL" resource, the C runtime's descriptors).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -24,5 +25,10 @@ void UnloadCode(void* library);
 /// is set, until RestoreStdout(saved) with the value returned (negative: nothing to restore).
 int RedirectStdout(bool discard, int* nullDevice);
 void RestoreStdout(int saved, int nullDevice);
+
+/// Zeroed memory of bytes straight from the operating system, in huge pages where it offers them;
+/// null when there is none. UnmapPages takes it back with the same bytes.
+void* MapPages(std::size_t bytes);
+void UnmapPages(void* data, std::size_t bytes);
 
 }  // namespace jf::headless::platform

@@ -2,10 +2,12 @@
 #include <dlfcn.h>
 #include <elf.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -153,6 +155,42 @@ void RestoreStdout(int saved, int nullDevice) {
     ::close(saved);
   }
   if (nullDevice >= 0) ::close(nullDevice);
+}
+
+namespace {
+
+// Transparent huge pages are 2 MB on x86-64 and arm64 Linux; a mapping aligned to them can be
+// backed by them from its first touch.
+constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
+
+std::size_t PageRounded(std::size_t bytes) {
+  const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  return (bytes + page - 1) / page * page;
+}
+
+}  // namespace
+
+void* MapPages(std::size_t bytes) {
+  const std::size_t length = PageRounded(bytes);
+  if (length < bytes || length > SIZE_MAX - kHugePage) return nullptr;
+  // Mapped with a huge page to spare, then trimmed to start on a huge-page boundary.
+  const std::size_t spare = length + kHugePage;
+  void* mapped = ::mmap(nullptr, spare, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapped == MAP_FAILED) return nullptr;
+  const auto start = reinterpret_cast<std::uintptr_t>(mapped);
+  const std::uintptr_t aligned = (start + kHugePage - 1) & ~(kHugePage - 1);
+  if (aligned > start) ::munmap(mapped, aligned - start);
+  const std::uintptr_t end = aligned + length;
+  if (end < start + spare) ::munmap(reinterpret_cast<void*>(end), start + spare - end);
+  void* data = reinterpret_cast<void*>(aligned);
+#if defined(MADV_HUGEPAGE)
+  ::madvise(data, length, MADV_HUGEPAGE);  // a hint: without it the pages are simply small
+#endif
+  return data;
+}
+
+void UnmapPages(void* data, std::size_t bytes) {
+  if (data != nullptr) ::munmap(data, PageRounded(bytes));
 }
 
 }  // namespace platform

@@ -134,4 +134,13 @@ void RestoreStdout(int saved, int nullDevice) {
   if (nullDevice >= 0) ::_close(nullDevice);
 }
 
+void* MapPages(std::size_t bytes) {
+  // Committed pages read as zero until written; large pages need a privilege users rarely hold.
+  return ::VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+}
+
+void UnmapPages(void* data, std::size_t) {
+  if (data != nullptr) ::VirtualFree(data, 0, MEM_RELEASE);
+}
+
 }  // namespace jf::headless::platform

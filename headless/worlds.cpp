@@ -27,71 +27,6 @@ Registry& TheRegistry() {
   return registry;
 }
 
-// Buffers of disposed worlds, kept for the next world of the same byte size. A render makes and
-// disposes the same few worlds frame after frame; a fresh allocation of that size comes as
-// untouched pages that fault in, one by one, on first write, which costs more than clearing a
-// buffer already mapped. Bounded, so worlds of changing sizes cannot pile up.
-class BufferPool {
- public:
-  static constexpr std::size_t kMaxBytes = std::size_t{768} << 20;
-
-  /// A buffer of exactly bytes, its contents undefined; null when none is kept.
-  std::uint8_t* Take(std::size_t bytes) {
-#if defined(__SANITIZE_ADDRESS__)
-    // Under AddressSanitizer every world gets its own memory, so a read of a disposed world
-    // is still caught.
-    (void)bytes;
-    return nullptr;
-#endif
-    std::lock_guard lock(m_mutex);
-    for (auto it = m_buffers.begin(); it != m_buffers.end(); ++it) {
-      if (it->bytes != bytes) continue;
-      std::uint8_t* data = it->data;
-      m_held -= bytes;
-      m_buffers.erase(it);
-      return data;
-    }
-    return nullptr;
-  }
-
-  /// Keeps data for reuse, or frees it when the pool is full; the oldest go first.
-  void Give(std::uint8_t* data, std::size_t bytes) {
-    std::lock_guard lock(m_mutex);
-#if defined(__SANITIZE_ADDRESS__)
-    bytes = kMaxBytes + 1;
-#endif
-    if (bytes > kMaxBytes) {
-      std::free(data);
-      return;
-    }
-    while (m_held + bytes > kMaxBytes && !m_buffers.empty()) {
-      std::free(m_buffers.front().data);
-      m_held -= m_buffers.front().bytes;
-      m_buffers.erase(m_buffers.begin());
-    }
-    try {
-      m_buffers.push_back(Buffer{data, bytes});
-      m_held += bytes;
-    } catch (const std::bad_alloc&) {
-      std::free(data);
-    }
-  }
-
- private:
-  struct Buffer {
-    std::uint8_t* data;
-    std::size_t bytes;
-  };
-  std::mutex m_mutex;
-  std::vector<Buffer> m_buffers;
-  std::size_t m_held = 0;
-};
-
-BufferPool& ThePool() {
-  static BufferPool* pool = new BufferPool;  // never destroyed: worlds may outlive statics
-  return *pool;
-}
-
 }  // namespace
 
 bool IsWorldFormat(PF_PixelFormat format) {
@@ -138,21 +73,18 @@ PF_Err World::Allocate(A_long width, A_long height, PF_PixelFormat format) {
   const A_long pixelBytes = PixelBytes(format);
   const A_long rowbytes = (width * pixelBytes / kRowAlign + 1) * kRowAlign;
   const std::size_t bytes = static_cast<std::size_t>(rowbytes) * static_cast<std::size_t>(height);
-  // Zero bits are transparent black at every depth. A fresh buffer comes from calloc, whose
-  // pages are zero already; a kept one is cleared here.
-  auto* data = ThePool().Take(bytes);
-  if (data != nullptr) {
-    std::memset(data, 0, bytes);
-  } else {
-    data = static_cast<std::uint8_t*>(std::calloc(bytes, 1));
-  }
+  // Zero bits are transparent black at every depth: fresh memory is zero already, a kept buffer
+  // is cleared here.
+  const TakenBuffer taken = TakeBuffer(bytes);
+  std::uint8_t* data = taken.data;
   if (data == nullptr) return PF_Err_OUT_OF_MEMORY;
+  if (!taken.zero) std::memset(data, 0, bytes);
   {
     std::lock_guard lock(TheRegistry().mutex);
     try {
       TheRegistry().worlds[data] = WorldInfo{format, width, height, rowbytes};
     } catch (const std::bad_alloc&) {
-      std::free(data);
+      GiveBuffer(data, bytes);
       return PF_Err_OUT_OF_MEMORY;
     }
   }
@@ -176,22 +108,13 @@ PF_Err World::Allocate(A_long width, A_long height, PF_PixelFormat format) {
   return PF_Err_NONE;
 }
 
-PooledScratch::PooledScratch(std::size_t bytes) : m_bytes(bytes) {
-  m_data = ThePool().Take(bytes);
-  if (m_data == nullptr) m_data = static_cast<std::uint8_t*>(std::malloc(bytes));
-}
-
-PooledScratch::~PooledScratch() {
-  if (m_data != nullptr) ThePool().Give(m_data, m_bytes);
-}
-
 World::~World() {
   if (m_data == nullptr) return;
   {
     std::lock_guard lock(TheRegistry().mutex);
     TheRegistry().worlds.erase(m_data);
   }
-  ThePool().Give(m_data, m_bytes);
+  GiveBuffer(m_data, m_bytes);
 }
 
 void World::Clear() {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "headless/buffers.h"
 #include "AE_Effect.h"
 #include "AE_EffectPixelFormat.h"
 
@@ -76,24 +77,6 @@ class World {
 
   PF_EffectWorld m_world{};
   PF_PixelFormat m_format = PF_PixelFormat_INVALID;
-  std::uint8_t* m_data = nullptr;
-  std::size_t m_bytes = 0;
-};
-
-/// Scratch memory for a host operation, taken from the buffers that disposed worlds leave for
-/// reuse and given back to them when it goes, so a large scratch image does not fault its
-/// pages in afresh on every call. Its contents start undefined.
-class PooledScratch {
- public:
-  /// Data() is null when the memory cannot be had.
-  explicit PooledScratch(std::size_t bytes);
-  ~PooledScratch();
-  PooledScratch(const PooledScratch&) = delete;
-  PooledScratch& operator=(const PooledScratch&) = delete;
-
-  void* Data() const { return m_data; }
-
- private:
   std::uint8_t* m_data = nullptr;
   std::size_t m_bytes = 0;
 };

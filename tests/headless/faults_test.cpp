@@ -185,6 +185,11 @@ TEST_F(Suites, HandlesGiveTheirMemoryAndAreCountedUntilDisposed) {
   ASSERT_EQ(h.host_resize_handle(4096, &handle), PF_Err_NONE);
   EXPECT_EQ(h.host_get_handle_size(handle), 4096u);
   EXPECT_EQ(std::memcmp(*handle, "abcdefgh", 8), 0);
+  // Past the size a buffer is mapped on its own, and back: the contents travel each way.
+  for (A_u_longlong size : {A_u_longlong{3} << 20, A_u_longlong{8}}) {
+    ASSERT_EQ(h.host_resize_handle(size, &handle), PF_Err_NONE);
+    EXPECT_EQ(std::memcmp(*handle, "abcdefgh", 8), 0);
+  }
   EXPECT_EQ(host.Leaks(), "live handles: 1\n");
   h.host_dispose_handle(handle);
   EXPECT_EQ(host.Leaks(), "");
