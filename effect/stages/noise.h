@@ -1,6 +1,8 @@
 // Noise: tinted fractal simplex noise added to the colour channels.
 #pragma once
 
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "AE_Effect.h"
@@ -28,6 +30,23 @@ struct NoiseSettings {
 /// there are no octaves or the amplitude is 0. It does not depend on the pixel.
 float NoiseAmplitudeSum(const NoiseSettings& settings);
 
+/// An allocator whose resize leaves new elements as they come, for a table whose every element is
+/// written before it is read: a frame of weights is not cleared first only to be overwritten.
+template <typename T>
+struct UnsetAllocator : std::allocator<T> {
+  UnsetAllocator() noexcept = default;
+  template <typename U>
+  UnsetAllocator(const UnsetAllocator<U>&) noexcept {}  // NOLINT: converting, as allocators are
+  template <typename U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
 /// What the pixel rule reads: the settings and, octave by octave, the noise coordinate of every
 /// column, (x · f) ÷ W, and of every row, (y · f) ÷ H, with each octave's amplitude. Each depends
 /// on one axis or on the octave only, so it is formed once per render rather than once per pixel,
@@ -40,7 +59,7 @@ struct NoiseJob {
   std::vector<float> columnTerm;       // octave k, column x at k · columns + x
   std::vector<float> rowTerm;          // row y, octave k at y · octaves + k
   std::vector<float> octaveAmplitude;  // A · PA^k, multiplied up octave by octave
-  std::vector<float> weight;           // pixel (x, y) at y · columns + x, or empty
+  std::vector<float, UnsetAllocator<float>> weight;  // pixel (x, y) at y · columns + x, or empty
 };
 
 /// The job for a destination of columns × rows pixels. Where the tables would be unreasonably
