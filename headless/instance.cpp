@@ -255,7 +255,7 @@ PF_Err Instance::RenderLent(World& input, World& output, const RenderSettings& s
 
 PF_Err Instance::RenderFrom(const World& input, World& output, const RenderSettings& settings) {
   // A stage that leaves pixels unwritten gives the same frame every time.
-  output.Clear();
+  m_host.Run([&] { output.Clear(); });
 
   RenderState state;
   state.input = input.Effect();

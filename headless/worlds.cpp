@@ -10,12 +10,16 @@
 #include <unordered_map>
 #include <vector>
 
+#include "headless/thread_pool.h"
+
 namespace jf::headless {
 namespace {
 
 // Rows are 16-byte aligned and always carry at least this much padding after their pixels.
 constexpr A_long kRowAlign = 16;
 constexpr std::uint8_t kPaddingByte = 0xCD;
+// Rows cleared by one thread at a time: enough to outweigh handing them over.
+constexpr std::int64_t kClearBand = 32;
 
 struct Registry {
   std::mutex mutex;
@@ -119,7 +123,9 @@ World::~World() {
 
 void World::Clear() {
   const std::size_t used = static_cast<std::size_t>(Width()) * BytesPerPixel();
-  for (A_long y = 0; y < Height(); ++y) std::memset(Row(y), 0, used);
+  ParallelFor(0, Height(), kClearBand, [&](std::int64_t begin, std::int64_t end, int) {
+    for (auto y = static_cast<A_long>(begin); y < end; ++y) std::memset(Row(y), 0, used);
+  });
 }
 
 bool World::SamePixels(const World& other) const {

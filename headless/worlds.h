@@ -64,7 +64,8 @@ class World {
     return reinterpret_cast<const Pixel*>(Row(y)) + x;
   }
 
-  /// Sets every pixel to transparent black; the row padding keeps its pattern.
+  /// Sets every pixel to transparent black; the row padding keeps its pattern. Spread over the
+  /// threads of the pool the calling thread executes for, if any.
   void Clear();
   /// True when the two worlds have the same size, format and pixel bytes (padding ignored).
   bool SamePixels(const World& other) const;
