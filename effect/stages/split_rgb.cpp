@@ -65,16 +65,16 @@ bool RowInside(const SplitRgbJob& job, const ChannelSampling& c, std::int64_t y)
 
 /// One colour channel of the output pixel: the channel's sample where inside, else 0; then
 /// max − value where inverted. row and column are y × rowbytes and x × the pixel's size, and
-/// base is the source's address, plus row + column without Mirrored (where every channel's
-/// mirrors must be off); all modulo 2^64.
-template <PixelTraitsLike Px, bool Mirrored>
+/// base is the source's address, plus row + column where Plain (where no channel may be
+/// mirrored or inverted); all modulo 2^64.
+template <PixelTraitsLike Px, bool Plain>
 typename Px::Channel ReadChannel(const ChannelSampling& c, bool inside, std::uintptr_t base,
                                  std::uint64_t row, std::uint64_t column) {
   using Channel = typename Px::Channel;
   Channel value = 0;
   if (inside) {
     std::uint64_t at = base + c.origin;
-    if constexpr (Mirrored) {
+    if constexpr (!Plain) {
       // A mirrored axis steps backwards: (v ^ m) − m is v or −v.
       const auto mirrorX = static_cast<std::uint64_t>(c.mirrorX);
       const auto mirrorY = static_cast<std::uint64_t>(c.mirrorY);
@@ -83,7 +83,7 @@ typename Px::Channel ReadChannel(const ChannelSampling& c, bool inside, std::uin
     value = *reinterpret_cast<const Channel*>(static_cast<std::uintptr_t>(at));
   }
   // max − value; at 16 bits a value above 32768 wraps in the channel's low bits.
-  if (c.invert) value = static_cast<Channel>(Px::MaxValue() - value);
+  if (!Plain && c.invert) value = static_cast<Channel>(Px::MaxValue() - value);
   return value;
 }
 
@@ -98,6 +98,7 @@ void TableInside(SplitRgbJob& job, A_long columns, A_long rows) {
   }
   std::uint8_t* columnInside = job.inside.data();
   std::uint8_t* rowInside = columnInside + columns;
+  job.insideTable = columnInside;
   for (int k = 0; k < 3; ++k) {
     const auto bit = static_cast<std::uint8_t>(1u << k);
     for (A_long x = 0; x < columns; ++x) {
@@ -107,14 +108,12 @@ void TableInside(SplitRgbJob& job, A_long columns, A_long rows) {
       if (RowInside(job, job.channels[k], y)) rowInside[y] |= bit;
     }
   }
-  job.columnInside = columnInside;
-  job.rowInside = rowInside;
   job.insideColumns = static_cast<std::uint32_t>(columns);
   job.insideRows = static_cast<std::uint32_t>(rows);
 }
 
-/// The pixel rule, for jobs with or without mirrored channels.
-template <PixelTraitsLike Px, bool Mirrored>
+/// The pixel rule; Plain only for jobs without mirrored or inverted channels.
+template <PixelTraitsLike Px, bool Plain>
 PF_Err SplitRgbPixelWith(void* refcon, A_long x, A_long y, typename Px::Pixel* in,
                          typename Px::Pixel* out) {
   const auto& job = *static_cast<const SplitRgbJob*>(refcon);
@@ -127,7 +126,8 @@ PF_Err SplitRgbPixelWith(void* refcon, A_long x, A_long y, typename Px::Pixel* i
   unsigned inside = 0;
   if (static_cast<std::uint32_t>(x) < job.insideColumns &&
       static_cast<std::uint32_t>(y) < job.insideRows) {
-    inside = job.columnInside[x] & job.rowInside[y];
+    inside =
+        job.insideTable[x] & job.insideTable[job.insideColumns + static_cast<std::uint32_t>(y)];
   } else {
     for (int k = 0; k < 3; ++k) {
       const bool sampled =
@@ -139,17 +139,25 @@ PF_Err SplitRgbPixelWith(void* refcon, A_long x, A_long y, typename Px::Pixel* i
       static_cast<std::uint64_t>(y) * static_cast<std::uint64_t>(job.rowbytes);
   const std::uint64_t column = static_cast<std::uint64_t>(x) * sizeof(Pixel);
   const std::uintptr_t base =
-      reinterpret_cast<std::uintptr_t>(job.srcData) + (Mirrored ? 0 : row + column);
+      reinterpret_cast<std::uintptr_t>(job.srcData) + (Plain ? row + column : 0);
   // Every channel is read before any is written, in case in and out are one pixel; writing a
   // channel first would also make the compiler read the job again after each write.
-  const auto alpha = in->alpha;
-  const auto red = ReadChannel<Px, Mirrored>(job.channels[0], inside & 1u, base, row, column);
-  const auto green = ReadChannel<Px, Mirrored>(job.channels[1], inside & 2u, base, row, column);
-  const auto blue = ReadChannel<Px, Mirrored>(job.channels[2], inside & 4u, base, row, column);
-  out->red = red;
-  out->green = green;
-  out->blue = blue;
-  out->alpha = alpha;
+  const auto write = [&](unsigned sampled) {
+    const auto alpha = in->alpha;
+    const auto red = ReadChannel<Px, Plain>(job.channels[0], sampled & 1u, base, row, column);
+    const auto green = ReadChannel<Px, Plain>(job.channels[1], sampled & 2u, base, row, column);
+    const auto blue = ReadChannel<Px, Plain>(job.channels[2], sampled & 4u, base, row, column);
+    out->red = red;
+    out->green = green;
+    out->blue = blue;
+    out->alpha = alpha;
+  };
+  // Most pixels sample inside in every channel; for them the write needs no tests.
+  if (inside == 7u) {
+    write(7u);
+  } else {
+    write(inside);
+  }
   return PF_Err_NONE;
 }
 
@@ -206,7 +214,7 @@ SplitRgbJob MakeSplitRgbJob(const SplitRgbSettings& s, std::size_t channelBytes,
 template <PixelTraitsLike Px>
 PF_Err SplitRgbPixel(void* refcon, A_long x, A_long y, typename Px::Pixel* in,
                      typename Px::Pixel* out) {
-  return SplitRgbPixelWith<Px, true>(refcon, x, y, in, out);
+  return SplitRgbPixelWith<Px, false>(refcon, x, y, in, out);
 }
 
 template <PixelTraitsLike Px>
@@ -224,10 +232,11 @@ PF_Err RenderSplitRgb(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst) {
   // The pixel pass runs whatever the reads returned, so a frame is never left unwritten.
   SplitRgbJob job =
       MakeSplitRgbJob(settings, sizeof(typename Px::Channel), dst->width, dst->height);
-  const bool mirrored = std::any_of(std::begin(job.channels), std::end(job.channels),
-                                    [](const ChannelSampling& c) { return c.mirrorX | c.mirrorY; });
-  // The same rule either way; without mirrors it skips their arithmetic.
-  const auto rule = mirrored ? &SplitRgbPixel<Px> : &SplitRgbPixelWith<Px, false>;
+  const bool plain = std::none_of(
+      std::begin(job.channels), std::end(job.channels),
+      [](const ChannelSampling& c) { return c.mirrorX != 0 || c.mirrorY != 0 || c.invert; });
+  // The same rule either way; without mirrors and inverts it skips their arithmetic.
+  const auto rule = plain ? &SplitRgbPixelWith<Px, true> : &SplitRgbPixel<Px>;
   const PF_Err iterErr = Px::Iterate(suites, in, 0, settings.height, src, nullptr, &job, rule, dst);
   return iterErr != PF_Err_NONE ? iterErr : readErr;
 }

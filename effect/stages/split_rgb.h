@@ -66,9 +66,8 @@ struct SplitRgbJob {
   A_long top = 0;
   std::uint32_t insideColumns = 0;  // the tables' lengths; 0 without tables
   std::uint32_t insideRows = 0;
-  const std::uint8_t* columnInside = nullptr;
-  const std::uint8_t* rowInside = nullptr;
-  std::vector<std::uint8_t> inside;  // the column table, then the row table
+  const std::uint8_t* insideTable = nullptr;  // the column table, then the row table
+  std::vector<std::uint8_t> inside;           // their memory
 };
 
 /// The job for settings, for channels of channelBytes each in alpha, red, green, blue order, with
