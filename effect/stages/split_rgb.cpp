@@ -63,27 +63,31 @@ bool RowInside(const SplitRgbJob& job, const ChannelSampling& c, std::int64_t y)
   return static_cast<std::uint64_t>(cy - job.top) < c.rows;
 }
 
-/// One colour channel of the output pixel: the channel's sample where inside, else 0; then
-/// max − value where inverted. row and column are y × rowbytes and x × the pixel's size, and
-/// base is the source's address, plus row + column where Plain (where no channel may be
-/// mirrored or inverted); all modulo 2^64.
+/// Where one colour channel of the output pixel is read: the channel's sample where inside, else
+/// a 0. row and column are y × rowbytes and x × the pixel's size, and base is the source's
+/// address, plus row + column where Plain (where no channel may be mirrored or inverted); all
+/// modulo 2^64.
 template <PixelTraitsLike Px, bool Plain>
-typename Px::Channel ReadChannel(const ChannelSampling& c, bool inside, std::uintptr_t base,
-                                 std::uint64_t row, std::uint64_t column) {
+const typename Px::Channel* SampleAt(const ChannelSampling& c, bool inside, std::uintptr_t base,
+                                     std::uint64_t row, std::uint64_t column) {
   using Channel = typename Px::Channel;
-  Channel value = 0;
-  if (inside) {
-    std::uint64_t at = base + c.origin;
-    if constexpr (!Plain) {
-      // A mirrored axis steps backwards: (v ^ m) − m is v or −v.
-      const auto mirrorX = static_cast<std::uint64_t>(c.mirrorX);
-      const auto mirrorY = static_cast<std::uint64_t>(c.mirrorY);
-      at += ((row ^ mirrorY) - mirrorY) + ((column ^ mirrorX) - mirrorX);
-    }
-    value = *reinterpret_cast<const Channel*>(static_cast<std::uintptr_t>(at));
+  static constexpr Channel kNone = 0;
+  if (!inside) return &kNone;
+  std::uint64_t at = base + c.origin;
+  if constexpr (!Plain) {
+    // A mirrored axis steps backwards: (v ^ m) − m is v or −v.
+    const auto mirrorX = static_cast<std::uint64_t>(c.mirrorX);
+    const auto mirrorY = static_cast<std::uint64_t>(c.mirrorY);
+    at += ((row ^ mirrorY) - mirrorY) + ((column ^ mirrorX) - mirrorX);
   }
-  // max − value; at 16 bits a value above 32768 wraps in the channel's low bits.
-  if (!Plain && c.invert) value = static_cast<Channel>(Px::MaxValue() - value);
+  return reinterpret_cast<const Channel*>(static_cast<std::uintptr_t>(at));
+}
+
+/// A channel's output value from its sample: max − value where inverted.
+template <PixelTraitsLike Px, bool Plain>
+typename Px::Channel Finish(const ChannelSampling& c, typename Px::Channel value) {
+  // At 16 bits a value above 32768 wraps in the channel's low bits.
+  if (!Plain && c.invert) value = static_cast<typename Px::Channel>(Px::MaxValue() - value);
   return value;
 }
 
@@ -140,17 +144,18 @@ PF_Err SplitRgbPixelWith(void* refcon, A_long x, A_long y, typename Px::Pixel* i
   const std::uint64_t column = static_cast<std::uint64_t>(x) * sizeof(Pixel);
   const std::uintptr_t base =
       reinterpret_cast<std::uintptr_t>(job.srcData) + (Plain ? row + column : 0);
-  // Every channel is read before any is written, in case in and out are one pixel; writing a
-  // channel first would also make the compiler read the job again after each write.
+  // Alpha is read and every address formed before anything is written: a write to out may
+  // change what the compiler must assume of the job. Each channel reads only its own channel,
+  // so writing one cannot change another's sample, even where in and out are one pixel.
   const auto write = [&](unsigned sampled) {
     const auto alpha = in->alpha;
-    const auto red = ReadChannel<Px, Plain>(job.channels[0], sampled & 1u, base, row, column);
-    const auto green = ReadChannel<Px, Plain>(job.channels[1], sampled & 2u, base, row, column);
-    const auto blue = ReadChannel<Px, Plain>(job.channels[2], sampled & 4u, base, row, column);
-    out->red = red;
-    out->green = green;
-    out->blue = blue;
+    const auto* red = SampleAt<Px, Plain>(job.channels[0], sampled & 1u, base, row, column);
+    const auto* green = SampleAt<Px, Plain>(job.channels[1], sampled & 2u, base, row, column);
+    const auto* blue = SampleAt<Px, Plain>(job.channels[2], sampled & 4u, base, row, column);
     out->alpha = alpha;
+    out->red = Finish<Px, Plain>(job.channels[0], *red);
+    out->green = Finish<Px, Plain>(job.channels[1], *green);
+    out->blue = Finish<Px, Plain>(job.channels[2], *blue);
   };
   // Most pixels sample inside in every channel; for them the write needs no tests.
   if (inside == 7u) {
