@@ -102,7 +102,6 @@ void TableInside(SplitRgbJob& job, A_long columns, A_long rows) {
   }
   std::uint8_t* columnInside = job.inside.data();
   std::uint8_t* rowInside = columnInside + columns;
-  job.insideTable = columnInside;
   for (int k = 0; k < 3; ++k) {
     const auto bit = static_cast<std::uint8_t>(1u << k);
     for (A_long x = 0; x < columns; ++x) {
@@ -130,8 +129,8 @@ PF_Err SplitRgbPixelWith(void* refcon, A_long x, A_long y, typename Px::Pixel* i
   unsigned inside = 0;
   if (static_cast<std::uint32_t>(x) < job.insideColumns &&
       static_cast<std::uint32_t>(y) < job.insideRows) {
-    inside =
-        job.insideTable[x] & job.insideTable[job.insideColumns + static_cast<std::uint32_t>(y)];
+    const std::uint8_t* table = job.inside.data();
+    inside = table[x] & table[job.insideColumns + static_cast<std::uint32_t>(y)];
   } else {
     for (int k = 0; k < 3; ++k) {
       const bool sampled =

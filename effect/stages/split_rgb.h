@@ -48,8 +48,9 @@ struct ChannelSampling {
   std::int64_t mirrorY = 0;
   std::uint64_t columns = 0;  // the source extent's width; 0 for a hidden channel
   std::uint64_t rows = 0;     // its height; likewise
-  // The byte offset from the source's data to this channel of the pixel at (baseX, baseY);
-  // like every offset below, formed modulo 2^64 and used only where the sample lies inside.
+  // The byte offset from the source's data to this channel of the pixel at (baseX, baseY),
+  // formed modulo 2^64 like the pixel rule's other offsets; used only where the sample lies
+  // inside.
   std::uint64_t origin = 0;
   bool invert = false;
 };
@@ -66,8 +67,7 @@ struct SplitRgbJob {
   A_long top = 0;
   std::uint32_t insideColumns = 0;  // the tables' lengths; 0 without tables
   std::uint32_t insideRows = 0;
-  const std::uint8_t* insideTable = nullptr;  // the column table, then the row table
-  std::vector<std::uint8_t> inside;           // their memory
+  std::vector<std::uint8_t> inside;  // the column table, then the row table
 };
 
 /// The job for settings, for channels of channelBytes each in alpha, red, green, blue order, with
