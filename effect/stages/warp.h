@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "AE_Effect.h"
 #include "render/pixel_traits.h"
@@ -28,6 +29,15 @@ void SmoothWarpRowOffsets(A_long rows, A_long* offsets);
 /// Both steps: the row table the pixel rule reads.
 void PlaceWarpRowOffsets(const WarpSettings& settings, A_long rows, A_long* offsets);
 
+/// One row's shift as the pixel rule applies it: the destination columns x with
+/// first <= x < first + count read the source pixel at address base + x × the pixel's size
+/// (modulo 2^64); count is 0 where the row reads nothing.
+struct WarpRowSpan {
+  std::uint64_t base = 0;
+  A_long first = 0;
+  std::uint32_t count = 0;
+};
+
 /// What the pixel rule reads: the row table and where the source's extent lies in its pixels.
 struct WarpPixelContext {
   const A_long* offsets = nullptr;
@@ -38,11 +48,15 @@ struct WarpPixelContext {
   A_long top = 0;
   std::uint64_t columns = 0;  // its width and height, 0 where it is empty
   std::uint64_t extentRows = 0;
+  const WarpRowSpan* spans = nullptr;  // one per row, where the render prepared them
 };
 
 /// The context for a row table of rows entries over src.
 WarpPixelContext MakeWarpPixelContext(const A_long* offsets, A_long rows,
                                       const PF_EffectWorld* src);
+
+/// The spans of a context's rows, for pixels of pixelBytes; empty when memory for them is short.
+std::vector<WarpRowSpan> MakeWarpRowSpans(const WarpPixelContext& context, std::size_t pixelBytes);
 
 /// The pixel rule: out becomes the source pixel at (x + offsets[y], y) when the source's extent
 /// contains it; otherwise out is not written. refcon is a WarpPixelContext.

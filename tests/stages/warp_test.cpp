@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
 #include <vector>
 
 #include "stages/warp.h"
@@ -50,6 +51,39 @@ TEST(WarpRowOffsets, RowZeroNeverShiftsAndZeroSettingsShiftNothing) {
   }
   EXPECT_EQ(Placed(WarpSettings{0.0f, 50, 13}, 100), Rows(100, 0));
   EXPECT_EQ(Placed(WarpSettings{70.0f, 0, 0}, 100), Rows(100, 0));
+}
+
+// The prepared spans choose the same source pixel as the rule's own 64-bit test, for shifts and
+// columns at the 32-bit limits, where a span is clipped to the columns x can be.
+TEST(WarpRowSpans, AgreeWithTheRuleAtTheLimits) {
+  PF_Pixel8 pixels[4 * 3] = {};
+  for (int k = 0; k < 12; ++k) pixels[k].red = static_cast<A_u_char>(k + 1);
+  PF_EffectWorld src{};
+  src.data = reinterpret_cast<PF_PixelPtr>(pixels);
+  src.rowbytes = 4 * sizeof(PF_Pixel8);
+  src.width = 4;
+  src.height = 3;
+  for (const PF_Rect extent : {PF_Rect{0, 0, 4, 3}, PF_Rect{1, 1, 3, 2}, PF_Rect{2, 0, 2, 3}}) {
+    src.extent_hint = extent;
+    const Rows offsets = {INT_MIN + 2, INT_MAX, -3, INT_MIN, 2};
+    const WarpPixelContext c = MakeWarpPixelContext(offsets.data(), 5, &src);
+    const std::vector<WarpRowSpan> spans = MakeWarpRowSpans(c, sizeof(PF_Pixel8));
+    ASSERT_EQ(spans.size(), 5u);
+    for (A_long y = 0; y < 5; ++y) {
+      for (const A_long x : {INT_MIN, INT_MIN + 1, -1, 0, 1, 2, 3, 4, 5, INT_MAX - 1, INT_MAX}) {
+        PF_Pixel8 byRule{};
+        WarpPixel<PixelTraits<PF_Pixel8>>(const_cast<WarpPixelContext*>(&c), x, y, nullptr,
+                                          &byRule);
+        const WarpRowSpan& span = spans[static_cast<std::size_t>(y)];
+        PF_Pixel8 bySpan{};
+        if (static_cast<std::uint32_t>(x) - static_cast<std::uint32_t>(span.first) < span.count) {
+          bySpan = *reinterpret_cast<const PF_Pixel8*>(static_cast<std::uintptr_t>(
+              span.base + static_cast<std::uint64_t>(x) * sizeof(PF_Pixel8)));
+        }
+        EXPECT_EQ(bySpan.red, byRule.red) << "x " << x << " y " << y;
+      }
+    }
+  }
 }
 
 }  // namespace
