@@ -332,38 +332,6 @@ inline A_long FindShape(const Record* table, A_long count, const ShapeIndex* ind
 // asks the index at every pixel.
 constexpr std::size_t kMaskByteBudget = std::size_t{1} << 26;
 
-/// Sets the mask's bit for every pixel of the index's area that some record holds, asking each
-/// pixel's tile as FindShape does. Tiles that list no record hold no shape and are skipped,
-/// which is most of a sparsely scattered layer.
-template <typename Record>
-void MaskShapes(const Record* table, const ShapeIndex& index, const PixelMask& mask) {
-  const std::int64_t side = std::int64_t{1} << index.shift;
-  const std::int64_t width = std::int64_t{index.area.right} - index.area.left;
-  const std::int64_t height = std::int64_t{index.area.bottom} - index.area.top;
-  for (std::int64_t ty = 0; ty < index.tilesDown; ++ty) {
-    for (std::int64_t tx = 0; tx < index.tilesAcross; ++tx) {
-      const std::int64_t tile = ty * index.tilesAcross + tx;
-      const std::int32_t begin = index.starts[tile], end = index.starts[tile + 1];
-      if (begin == end) continue;
-      const std::int64_t rowEnd = std::min(height, (ty + 1) * side);
-      const std::int64_t colEnd = std::min(width, (tx + 1) * side);
-      for (std::int64_t row = ty * side; row < rowEnd; ++row) {
-        const auto y = static_cast<A_long>(index.area.top + row);
-        std::uint64_t* bits = mask.Row(row);
-        for (std::int64_t col = tx * side; col < colEnd; ++col) {
-          const auto x = static_cast<A_long>(index.area.left + col);
-          for (std::int32_t e = begin; e < end; ++e) {
-            if (InShape(table[index.entries[e]], x, y)) {
-              bits[col >> 6] |= std::uint64_t{1} << (col & 63);
-              break;
-            }
-          }
-        }
-      }
-    }
-  }
-}
-
 template <PixelTraitsLike Px, typename Record>
 PF_Err ShapePixel(void* refcon, A_long x, A_long y, typename Px::Pixel*, typename Px::Pixel* out) {
   const auto* info = static_cast<const ShapeLayerInfo<Px, Record>*>(refcon);
@@ -612,6 +580,35 @@ A_long FirstShapeAt(const Record* table, A_long count, const ShapeIndex* index, 
   return FindShape(table, count, index, x, y);
 }
 
+template <typename Record>
+void MaskShapes(const Record* table, const ShapeIndex& index, const PixelMask& mask) {
+  const std::int64_t side = std::int64_t{1} << index.shift;
+  const std::int64_t width = std::int64_t{index.area.right} - index.area.left;
+  const std::int64_t height = std::int64_t{index.area.bottom} - index.area.top;
+  for (std::int64_t ty = 0; ty < index.tilesDown; ++ty) {
+    for (std::int64_t tx = 0; tx < index.tilesAcross; ++tx) {
+      const std::int64_t tile = ty * index.tilesAcross + tx;
+      const std::int32_t begin = index.starts[tile], end = index.starts[tile + 1];
+      if (begin == end) continue;
+      const std::int64_t rowEnd = std::min(height, (ty + 1) * side);
+      const std::int64_t colEnd = std::min(width, (tx + 1) * side);
+      for (std::int64_t row = ty * side; row < rowEnd; ++row) {
+        const auto y = static_cast<A_long>(index.area.top + row);
+        std::uint64_t* bits = mask.Row(row);
+        for (std::int64_t col = tx * side; col < colEnd; ++col) {
+          const auto x = static_cast<A_long>(index.area.left + col);
+          for (std::int32_t e = begin; e < end; ++e) {
+            if (InShape(table[index.entries[e]], x, y)) {
+              bits[col >> 6] |= std::uint64_t{1} << (col & 63);
+              break;
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
 // ---- The stage ------------------------------------------------------------------------------
 
 template <PixelTraitsLike Px>
@@ -651,7 +648,8 @@ PF_Err RenderElementsScatter(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld*
                                     Record*);                                                     \
   template ShapeIndex PlanShapeIndex<Record>(const Record*, A_long, const PF_LRect&);             \
   template ShapeIndex BuildShapeIndex<Record>(const Record*, A_long, const ShapeIndex&, void*);   \
-  template A_long FirstShapeAt<Record>(const Record*, A_long, const ShapeIndex*, A_long, A_long);
+  template A_long FirstShapeAt<Record>(const Record*, A_long, const ShapeIndex*, A_long, A_long); \
+  template void MaskShapes<Record>(const Record*, const ShapeIndex&, const PixelMask&);
 JF_SCATTER_INSTANTIATE(CircleRecord)
 JF_SCATTER_INSTANTIATE(SquareRecord)
 JF_SCATTER_INSTANTIATE(PlusRecord)
