@@ -95,7 +95,7 @@ PF_Err PasteBlocks(SuiteHandler& suites, PF_InData* in, PF_EffectWorld* blurred,
   // Without memory for the coverage every pixel tests the blocks one by one, with the same result.
   BlockCoverage coverage;
   ScopedHandle coverageMemory(suites);
-  const std::size_t coverageBytes = BlockCoverageBytes(extent);
+  const std::size_t coverageBytes = BlockCoverageBytes(extent, settings.count);
   if (coverageBytes > 0 && coverageMemory.Allocate(coverageBytes)) {
     if (void* memory = coverageMemory.Lock()) {
       coverage = BuildBlockCoverage(table, settings.count, extent, memory);
@@ -154,12 +154,14 @@ bool CoveredSpan(const BlurBlockRecord& b, const PF_LRect& area, std::int64_t sp
 
 }  // namespace
 
-std::size_t BlockCoverageBytes(const PF_LRect& area) {
+std::size_t BlockCoverageBytes(const PF_LRect& area, A_long count) {
   if (IsEmpty(area)) return 0;
   const auto w = static_cast<std::size_t>(std::int64_t{area.right} - area.left);
   const auto h = static_cast<std::size_t>(std::int64_t{area.bottom} - area.top);
-  // The mask, then what building it needs: a count per column and a flag per row.
-  return PixelMaskBytes(area) + (w + 1) * sizeof(std::int32_t) + h + 1;
+  const auto blocks = static_cast<std::size_t>(std::max<A_long>(count, 0));
+  // The mask, then what building it needs: a count per column, and the blocks' starts and ends
+  // sorted by row (an offset per row, and two entries per block).
+  return PixelMaskBytes(area) + ((w + 1) + (h + 2) + 2 * blocks) * sizeof(std::int32_t);
 }
 
 BlockCoverage BuildBlockCoverage(const BlurBlockRecord* table, A_long count, const PF_LRect& area,
@@ -170,30 +172,43 @@ BlockCoverage BuildBlockCoverage(const BlurBlockRecord* table, A_long count, con
   const BlockCoverage coverage = ClearedPixelMask(area, memory);
   auto* columns =
       reinterpret_cast<std::int32_t*>(static_cast<char*>(memory) + PixelMaskBytes(area));
-  auto* changes = reinterpret_cast<unsigned char*>(columns + w + 1);
-  std::fill(changes, changes + h + 1, 0);
+  std::int32_t* rowStarts = columns + w + 1;  // events of row y: rowStarts[y] … rowStarts[y + 1]
+  std::int32_t* events = rowStarts + h + 2;  // block i + 1 where it starts, −(i + 1) past its end
+  std::fill(columns, columns + w + 1, 0);
+  std::fill(rowStarts, rowStarts + h + 2, 0);
+
+  // Sort the starts and ends by row: count them, turn the counts into offsets, place them.
   std::int64_t span[4];
   for (A_long i = 0; i < count; ++i) {
-    if (CoveredSpan(table[i], area, span)) changes[span[2]] = changes[span[3]] = 1;
+    if (!CoveredSpan(table[i], area, span)) continue;
+    ++rowStarts[span[2] + 1];
+    ++rowStarts[span[3] + 1];
   }
+  for (std::int64_t y = 0; y <= h; ++y) rowStarts[y + 1] += rowStarts[y];
+  for (A_long i = 0; i < count; ++i) {
+    if (!CoveredSpan(table[i], area, span)) continue;
+    events[rowStarts[span[2]]++] = i + 1;
+    events[rowStarts[span[3]]++] = -(i + 1);
+  }
+  // Placing moved each offset to the next row's; move them back.
+  for (std::int64_t y = h; y > 0; --y) rowStarts[y] = rowStarts[y - 1];
+  rowStarts[0] = 0;
 
-  // Rows between two rows where a block starts or ends lie in the same blocks, so only those rows
-  // are worked out, and the rows after each repeat it. A row's columns come from a difference
-  // array: +1 at a block's first covered column, −1 past its last; the running sum counts the
-  // blocks over each column.
+  // Going down the rows, columns holds a difference array of the blocks over the current row:
+  // +1 at a block's first covered column, −1 past its last, so the running sum counts the blocks
+  // over each column. Only a row where a block starts or ends is worked out; the rows between
+  // repeat the one above, and a first row without a start is in no block and stays clear.
   for (std::int64_t y = 0; y < h; ++y) {
     std::uint64_t* row = coverage.Row(y);
-    if (changes[y] == 0) {
-      // Row 0 without a change is in no block and stays clear.
+    if (rowStarts[y] == rowStarts[y + 1]) {
       if (y > 0) std::copy(row - coverage.wordsPerRow, row, row);
       continue;
     }
-    std::fill(columns, columns + w + 1, 0);
-    for (A_long i = 0; i < count; ++i) {
-      if (CoveredSpan(table[i], area, span) && span[2] <= y && y < span[3]) {
-        ++columns[span[0]];
-        --columns[span[1]];
-      }
+    for (std::int32_t e = rowStarts[y]; e < rowStarts[y + 1]; ++e) {
+      const std::int32_t step = events[e] > 0 ? 1 : -1;
+      CoveredSpan(table[events[e] * step - 1], area, span);
+      columns[span[0]] += step;
+      columns[span[1]] -= step;
     }
     std::int32_t blocks = 0;
     for (std::int64_t x = 0; x < w; ++x) {

@@ -53,10 +53,10 @@ inline bool InBlock(const BlurBlockRecord& b, A_long x, A_long y) {
 /// and the answer is the one the first block in table order would give.
 using BlockCoverage = PixelMask;
 
-/// Bytes of memory BuildBlockCoverage needs for area; 0 for an empty area.
-std::size_t BlockCoverageBytes(const PF_LRect& area);
+/// Bytes of memory BuildBlockCoverage needs for area and count blocks; 0 for an empty area.
+std::size_t BlockCoverageBytes(const PF_LRect& area, A_long count);
 
-/// Fills memory (BlockCoverageBytes(area) bytes, 8-byte aligned) from the table.
+/// Fills memory (BlockCoverageBytes(area, count) bytes, 8-byte aligned) from the table.
 BlockCoverage BuildBlockCoverage(const BlurBlockRecord* table, A_long count, const PF_LRect& area,
                                  void* memory);
 

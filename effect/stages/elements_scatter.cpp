@@ -582,6 +582,7 @@ A_long FirstShapeAt(const Record* table, A_long count, const ShapeIndex* index, 
 
 template <typename Record>
 void MaskShapes(const Record* table, const ShapeIndex& index, const PixelMask& mask) {
+  if (index.starts == nullptr || mask.bits == nullptr) return;
   const std::int64_t side = std::int64_t{1} << index.shift;
   const std::int64_t width = std::int64_t{index.area.right} - index.area.left;
   const std::int64_t height = std::int64_t{index.area.bottom} - index.area.top;
