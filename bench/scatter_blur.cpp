@@ -93,7 +93,7 @@ void BM_ScatterRuleNaive(benchmark::State& state) {
 void BM_BlurRuleIndexed(benchmark::State& state) {
   const auto table = Blocks();
   const PF_LRect area{0, 0, kWidth, kHeight};
-  std::vector<std::int32_t> memory(BlockCoverageBytes(area) / sizeof(std::int32_t));
+  std::vector<std::uint64_t> memory(BlockCoverageBytes(area, kRecords) / sizeof(std::uint64_t) + 1);
   for (auto _ : state) {
     const BlockCoverage coverage = BuildBlockCoverage(table.data(), kRecords, area, memory.data());
     std::int64_t hits = 0;

@@ -63,19 +63,19 @@ void ReadLayoutSettings(ReadRun& read, BlurBlocksSettings& s) {
                             ParamId::BlurBlocksHeightSeed);
 }
 
-/// What the per-pixel pass reads: the block table and, when the host gave memory for it, the
-/// coverage built from it.
+/// What the per-pixel pass reads: the block table and the coverage built from it, which has no
+/// bits when the host gave no memory for them.
 struct BlurJob {
   const BlurBlockRecord* table;
   A_long count;
-  const BlockCoverage* coverage;
+  BlockCoverage coverage;
 };
 
 template <PixelTraitsLike Px>
 PF_Err BlurPixel(void* refcon, A_long x, A_long y, typename Px::Pixel* in,
                  typename Px::Pixel* out) {
   const auto* job = static_cast<const BlurJob*>(refcon);
-  if (InAnyBlock(job->table, job->count, job->coverage, x, y)) *out = *in;
+  if (InAnyBlock(job->table, job->count, &job->coverage, x, y)) *out = *in;
   return PF_Err_NONE;
 }
 
@@ -94,17 +94,15 @@ PF_Err PasteBlocks(SuiteHandler& suites, PF_InData* in, PF_EffectWorld* blurred,
 
   // Without memory for the coverage every pixel tests the blocks one by one, with the same result.
   BlockCoverage coverage;
-  const BlockCoverage* usedCoverage = nullptr;
   ScopedHandle coverageMemory(suites);
-  const std::size_t coverageBytes = BlockCoverageBytes(extent);
+  const std::size_t coverageBytes = BlockCoverageBytes(extent, settings.count);
   if (coverageBytes > 0 && coverageMemory.Allocate(coverageBytes)) {
     if (void* memory = coverageMemory.Lock()) {
       coverage = BuildBlockCoverage(table, settings.count, extent, memory);
-      usedCoverage = &coverage;
     }
   }
 
-  BlurJob job{table, settings.count, usedCoverage};
+  BlurJob job{table, settings.count, coverage};
   return Px::Iterate(suites, in, 0, height, blurred, &extent, &job, &BlurPixel<Px>, dst);
 }
 
@@ -142,48 +140,82 @@ A_u_long BlurRadiusPixels(A_long radius, const PF_RationalScale& downsampleX) {
   return static_cast<A_u_long>(downsampleX.num) * static_cast<A_u_long>(radius) / downsampleX.den;
 }
 
-std::size_t BlockCoverageBytes(const PF_LRect& area) {
+namespace {
+
+/// The pixels of area strictly inside block b, as columns [x0, x1) and rows [y0, y1) counted from
+/// the area's corner; false when there are none.
+bool CoveredSpan(const BlurBlockRecord& b, const PF_LRect& area, std::int64_t span[4]) {
+  span[0] = std::max<std::int64_t>(std::int64_t{b.left} + 1, area.left) - area.left;
+  span[1] = std::min<std::int64_t>(b.right, area.right) - area.left;
+  span[2] = std::max<std::int64_t>(std::int64_t{b.top} + 1, area.top) - area.top;
+  span[3] = std::min<std::int64_t>(b.bottom, area.bottom) - area.top;
+  return span[0] < span[1] && span[2] < span[3];
+}
+
+}  // namespace
+
+std::size_t BlockCoverageBytes(const PF_LRect& area, A_long count) {
   if (IsEmpty(area)) return 0;
-  const std::size_t w = static_cast<std::size_t>(std::int64_t{area.right} - area.left);
-  const std::size_t h = static_cast<std::size_t>(std::int64_t{area.bottom} - area.top);
-  return (w + 1) * (h + 1) * sizeof(std::int32_t);
+  const auto w = static_cast<std::size_t>(std::int64_t{area.right} - area.left);
+  const auto h = static_cast<std::size_t>(std::int64_t{area.bottom} - area.top);
+  const auto blocks = static_cast<std::size_t>(std::max<A_long>(count, 0));
+  // The mask, then what building it needs: a count per column, and the blocks' starts and ends
+  // sorted by row (an offset per row, and two entries per block).
+  return PixelMaskBytes(area) + ((w + 1) + (h + 2) + 2 * blocks) * sizeof(std::int32_t);
 }
 
 BlockCoverage BuildBlockCoverage(const BlurBlockRecord* table, A_long count, const PF_LRect& area,
                                  void* memory) {
-  BlockCoverage coverage;
-  coverage.area = area;
-  if (IsEmpty(area) || memory == nullptr) return coverage;
+  if (IsEmpty(area) || memory == nullptr) return BlockCoverage{area};
   const std::int64_t w = std::int64_t{area.right} - area.left;
   const std::int64_t h = std::int64_t{area.bottom} - area.top;
-  const std::int64_t stride = w + 1;
-  auto* counts = static_cast<std::int32_t*>(memory);
-  std::fill(counts, counts + stride * (h + 1), 0);
+  const BlockCoverage coverage = ClearedPixelMask(area, memory);
+  auto* columns =
+      reinterpret_cast<std::int32_t*>(static_cast<char*>(memory) + PixelMaskBytes(area));
+  std::int32_t* rowStarts = columns + w + 1;  // events of row y: rowStarts[y] … rowStarts[y + 1]
+  std::int32_t* events = rowStarts + h + 2;  // block i + 1 where it starts, −(i + 1) past its end
+  std::fill(columns, columns + w + 1, 0);
+  std::fill(rowStarts, rowStarts + h + 2, 0);
 
-  // A difference grid: +1 at a block's first covered pixel, −1 past its last column and row,
-  // +1 past both; the running sums then count the blocks over every pixel. Only pixels strictly
-  // inside a block are covered.
+  // Sort the starts and ends by row: count them, turn the counts into offsets, place them.
+  std::int64_t span[4];
   for (A_long i = 0; i < count; ++i) {
-    const BlurBlockRecord& b = table[i];
-    const std::int64_t x0 = std::max<std::int64_t>(std::int64_t{b.left} + 1, area.left) - area.left;
-    const std::int64_t x1 = std::min<std::int64_t>(b.right, area.right) - area.left;
-    const std::int64_t y0 = std::max<std::int64_t>(std::int64_t{b.top} + 1, area.top) - area.top;
-    const std::int64_t y1 = std::min<std::int64_t>(b.bottom, area.bottom) - area.top;
-    if (x0 >= x1 || y0 >= y1) continue;
-    ++counts[y0 * stride + x0];
-    --counts[y0 * stride + x1];
-    --counts[y1 * stride + x0];
-    ++counts[y1 * stride + x1];
+    if (!CoveredSpan(table[i], area, span)) continue;
+    ++rowStarts[span[2] + 1];
+    ++rowStarts[span[3] + 1];
   }
-  for (std::int64_t y = 0; y <= h; ++y) {
-    std::int32_t* row = counts + y * stride;
-    for (std::int64_t x = 1; x <= w; ++x) row[x] += row[x - 1];
-    if (y > 0) {
-      const std::int32_t* above = row - stride;
-      for (std::int64_t x = 0; x <= w; ++x) row[x] += above[x];
+  for (std::int64_t y = 0; y <= h; ++y) rowStarts[y + 1] += rowStarts[y];
+  for (A_long i = 0; i < count; ++i) {
+    if (!CoveredSpan(table[i], area, span)) continue;
+    events[rowStarts[span[2]]++] = i + 1;
+    events[rowStarts[span[3]]++] = -(i + 1);
+  }
+  // Placing moved each offset to the next row's; move them back.
+  for (std::int64_t y = h; y > 0; --y) rowStarts[y] = rowStarts[y - 1];
+  rowStarts[0] = 0;
+
+  // Going down the rows, columns holds a difference array of the blocks over the current row:
+  // +1 at a block's first covered column, −1 past its last, so the running sum counts the blocks
+  // over each column. Only a row where a block starts or ends is worked out; the rows between
+  // repeat the one above, and a first row without a start is in no block and stays clear.
+  for (std::int64_t y = 0; y < h; ++y) {
+    std::uint64_t* row = coverage.Row(y);
+    if (rowStarts[y] == rowStarts[y + 1]) {
+      if (y > 0) std::copy(row - coverage.wordsPerRow, row, row);
+      continue;
+    }
+    for (std::int32_t e = rowStarts[y]; e < rowStarts[y + 1]; ++e) {
+      const std::int32_t step = events[e] > 0 ? 1 : -1;
+      CoveredSpan(table[events[e] * step - 1], area, span);
+      columns[span[0]] += step;
+      columns[span[1]] -= step;
+    }
+    std::int32_t blocks = 0;
+    for (std::int64_t x = 0; x < w; ++x) {
+      blocks += columns[x];
+      if (blocks > 0) row[x >> 6] |= std::uint64_t{1} << (x & 63);
     }
   }
-  coverage.counts = counts;
   return coverage;
 }
 

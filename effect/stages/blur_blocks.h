@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "AE_Effect.h"
+#include "render/pixel_mask.h"
 #include "render/pixel_traits.h"
 #include "render/rect.h"
 #include "render/stage.h"
@@ -47,18 +48,15 @@ inline bool InBlock(const BlurBlockRecord& b, A_long x, A_long y) {
   return b.left < x && x < b.right && b.top < y && y < b.bottom;
 }
 
-/// Which pixels of an area lie in at least one block: a coverage count per pixel, read-only once
-/// built. Every block shows the same blurred image, so a pixel needs only to know whether any
-/// block holds it, and the answer is the one the first block in table order would give.
-struct BlockCoverage {
-  PF_LRect area{};
-  const std::int32_t* counts = nullptr;  // (width + 1) × (height + 1), row by row
-};
+/// Which pixels of an area lie in at least one block, one bit each, read-only once built. Every
+/// block shows the same blurred image, so a pixel needs only to know whether any block holds it,
+/// and the answer is the one the first block in table order would give.
+using BlockCoverage = PixelMask;
 
-/// Bytes of memory BuildBlockCoverage needs for area; 0 for an empty area.
-std::size_t BlockCoverageBytes(const PF_LRect& area);
+/// Bytes of memory BuildBlockCoverage needs for area and count blocks; 0 for an empty area.
+std::size_t BlockCoverageBytes(const PF_LRect& area, A_long count);
 
-/// Fills memory (BlockCoverageBytes(area) bytes, 4-byte aligned) from the table.
+/// Fills memory (BlockCoverageBytes(area, count) bytes, 8-byte aligned) from the table.
 BlockCoverage BuildBlockCoverage(const BlurBlockRecord* table, A_long count, const PF_LRect& area,
                                  void* memory);
 
@@ -66,11 +64,7 @@ BlockCoverage BuildBlockCoverage(const BlurBlockRecord* table, A_long count, con
 /// both give the same answer. Inline: the per-pixel pass asks it for every pixel.
 inline bool InAnyBlock(const BlurBlockRecord* table, A_long count, const BlockCoverage* coverage,
                        A_long x, A_long y) {
-  if (coverage != nullptr && coverage->counts != nullptr && Contains(coverage->area, x, y)) {
-    const std::int64_t stride = std::int64_t{coverage->area.right} - coverage->area.left + 1;
-    return coverage->counts[(std::int64_t{y} - coverage->area.top) * stride +
-                            (x - coverage->area.left)] > 0;
-  }
+  if (coverage != nullptr && coverage->Covers(x, y)) return coverage->Test(x, y);
   for (A_long i = 0; i < count; ++i) {
     if (InBlock(table[i], x, y)) return true;
   }

@@ -11,6 +11,7 @@
 #include "params/param_reader.h"
 #include "params/param_table.h"
 #include "render/numeric.h"
+#include "render/pixel_mask.h"
 #include "render/pixel_traits.h"
 #include "render/rect.h"
 #include "render/seeded_random.h"
@@ -296,12 +297,14 @@ PF_Err ReadShapeSettings(PF_InData* in, ScatterKind kind, ShapeSettings& s) {
 // ---- The pixel rule -----------------------------------------------------------------------
 
 /// What the pixel rule reads: the shape table, its index (null when the host gave no memory for
-/// one) and the hit pixel, the kind's colour and opacity already converted to the layer's depth.
+/// one), the mask of the pixels some shape holds (without bits when there was no memory for it)
+/// and the hit pixel, the kind's colour and opacity already converted to the layer's depth.
 template <PixelTraitsLike Px, typename Record>
 struct ShapeLayerInfo {
   const Record* table;
   A_long count;
   const ShapeIndex* index;
+  PixelMask mask;
   typename Px::Pixel hit;
 };
 
@@ -325,12 +328,19 @@ inline A_long FindShape(const Record* table, A_long count, const ShapeIndex* ind
   return -1;
 }
 
+// A mask larger than this (a layer of over 500 million pixels) is not made; the pixel rule then
+// asks the index at every pixel.
+constexpr std::size_t kMaskByteBudget = std::size_t{1} << 26;
+
 template <PixelTraitsLike Px, typename Record>
 PF_Err ShapePixel(void* refcon, A_long x, A_long y, typename Px::Pixel*, typename Px::Pixel* out) {
   const auto* info = static_cast<const ShapeLayerInfo<Px, Record>*>(refcon);
-  // A pixel in no shape is grey 0, which is all channels zero at every depth.
-  const bool hit = FindShape(info->table, info->count, info->index, x, y) >= 0;
-  *out = hit ? info->hit : typename Px::Pixel{};
+  const bool hit = info->mask.Covers(x, y)
+                       ? info->mask.Test(x, y)
+                       : FindShape(info->table, info->count, info->index, x, y) >= 0;
+  // A pixel in no shape is grey 0, all channels zero at every depth, which the layer already
+  // holds: it is made cleared. Leaving it spares a store to most of the frame.
+  if (hit) *out = info->hit;
   return PF_Err_NONE;
 }
 
@@ -346,20 +356,29 @@ PF_Err DrawShapes(SuiteHandler& suites, PF_InData* in, PF_EffectWorld* src, PF_E
   const A_long height = area.bottom - area.top;
   PlaceShapes(settings, area.left, area.top, width, height, count, table);
 
-  // Index the table so each pixel tests only the records whose box can hold it. Without memory
-  // for the index every pixel tests the whole table; the layer comes out the same either way.
+  // Index the table so each pixel tests only the records whose box can hold it, and answer every
+  // pixel once, from the index, into a mask the pixel rule reads. Without memory for the mask
+  // every pixel asks the index, and without memory for the index it tests the whole table; the
+  // layer comes out the same either way. Mask and index share one piece of memory, the mask
+  // first, where its 8-byte words are aligned.
   ShapeIndex index = PlanShapeIndex(table, count, area);
   ScopedHandle indexMemory(suites);
   const ShapeIndex* usedIndex = nullptr;
+  PixelMask mask;
   const std::size_t indexBytes = ShapeIndexBytes(index);
-  if (indexBytes > 0 && indexMemory.Allocate(indexBytes)) {
-    if (void* memory = indexMemory.Lock()) {
-      index = BuildShapeIndex(table, count, index, memory);
+  const std::size_t maskBytes = PixelMaskBytes(area) <= kMaskByteBudget ? PixelMaskBytes(area) : 0;
+  if (indexBytes > 0 && indexMemory.Allocate(maskBytes + indexBytes)) {
+    if (auto* memory = static_cast<char*>(indexMemory.Lock())) {
+      index = BuildShapeIndex(table, count, index, memory + maskBytes);
       usedIndex = &index;
+      if (maskBytes > 0) {
+        mask = ClearedPixelMask(area, memory);
+        MaskShapes(table, index, mask);
+      }
     }
   }
 
-  ShapeLayerInfo<Px, Record> info{table, count, usedIndex, typename Px::Pixel{}};
+  ShapeLayerInfo<Px, Record> info{table, count, usedIndex, mask, typename Px::Pixel{}};
   SetARGB(info.hit, color.red, color.green, color.blue, opacity);
   return Px::Iterate(suites, in, 0, height, src, nullptr, &info, &ShapePixel<Px, Record>, layer);
 }
@@ -562,6 +581,36 @@ A_long FirstShapeAt(const Record* table, A_long count, const ShapeIndex* index, 
   return FindShape(table, count, index, x, y);
 }
 
+template <typename Record>
+void MaskShapes(const Record* table, const ShapeIndex& index, const PixelMask& mask) {
+  if (index.starts == nullptr || mask.bits == nullptr) return;
+  const std::int64_t side = std::int64_t{1} << index.shift;
+  const std::int64_t width = std::int64_t{index.area.right} - index.area.left;
+  const std::int64_t height = std::int64_t{index.area.bottom} - index.area.top;
+  for (std::int64_t ty = 0; ty < index.tilesDown; ++ty) {
+    for (std::int64_t tx = 0; tx < index.tilesAcross; ++tx) {
+      const std::int64_t tile = ty * index.tilesAcross + tx;
+      const std::int32_t begin = index.starts[tile], end = index.starts[tile + 1];
+      if (begin == end) continue;
+      const std::int64_t rowEnd = std::min(height, (ty + 1) * side);
+      const std::int64_t colEnd = std::min(width, (tx + 1) * side);
+      for (std::int64_t row = ty * side; row < rowEnd; ++row) {
+        const auto y = static_cast<A_long>(index.area.top + row);
+        std::uint64_t* bits = mask.Row(row);
+        for (std::int64_t col = tx * side; col < colEnd; ++col) {
+          const auto x = static_cast<A_long>(index.area.left + col);
+          for (std::int32_t e = begin; e < end; ++e) {
+            if (InShape(table[index.entries[e]], x, y)) {
+              bits[col >> 6] |= std::uint64_t{1} << (col & 63);
+              break;
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
 // ---- The stage ------------------------------------------------------------------------------
 
 template <PixelTraitsLike Px>
@@ -601,7 +650,8 @@ PF_Err RenderElementsScatter(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld*
                                     Record*);                                                     \
   template ShapeIndex PlanShapeIndex<Record>(const Record*, A_long, const PF_LRect&);             \
   template ShapeIndex BuildShapeIndex<Record>(const Record*, A_long, const ShapeIndex&, void*);   \
-  template A_long FirstShapeAt<Record>(const Record*, A_long, const ShapeIndex*, A_long, A_long);
+  template A_long FirstShapeAt<Record>(const Record*, A_long, const ShapeIndex*, A_long, A_long); \
+  template void MaskShapes<Record>(const Record*, const ShapeIndex&, const PixelMask&);
 JF_SCATTER_INSTANTIATE(CircleRecord)
 JF_SCATTER_INSTANTIATE(SquareRecord)
 JF_SCATTER_INSTANTIATE(PlusRecord)

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "AE_Effect.h"
+#include "render/pixel_mask.h"
 #include "render/pixel_traits.h"
 #include "render/stage.h"
 
@@ -162,6 +163,12 @@ ShapeIndex BuildShapeIndex(const Record* table, A_long count, const ShapeIndex& 
 template <typename Record>
 A_long FirstShapeAt(const Record* table, A_long count, const ShapeIndex* index, A_long x, A_long y);
 
+/// Sets mask's bit for every pixel of the index's area (the mask's too) that some record holds,
+/// asking each pixel's tile as FirstShapeAt does. Tiles that list no record hold no shape and are
+/// skipped, which is most of a sparsely scattered layer.
+template <typename Record>
+void MaskShapes(const Record* table, const ShapeIndex& index, const PixelMask& mask);
+
 /// Copies src to dst and composites one layer of shapes per enabled kind over it.
 template <PixelTraitsLike Px>
 PF_Err RenderElementsScatter(PF_InData* in, PF_EffectWorld* src, PF_EffectWorld* dst);
@@ -175,7 +182,8 @@ JF_STAGE_ROUTINE_DEPTHS(extern template, RenderElementsScatter);
   extern template ShapeIndex BuildShapeIndex<Record>(const Record*, A_long, const ShapeIndex&,   \
                                                      void*);                                     \
   extern template A_long FirstShapeAt<Record>(const Record*, A_long, const ShapeIndex*, A_long,  \
-                                              A_long);
+                                              A_long);                                           \
+  extern template void MaskShapes<Record>(const Record*, const ShapeIndex&, const PixelMask&);
 JF_SCATTER_EXTERN(CircleRecord)
 JF_SCATTER_EXTERN(SquareRecord)
 JF_SCATTER_EXTERN(PlusRecord)

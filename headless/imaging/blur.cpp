@@ -179,17 +179,22 @@ constexpr std::int64_t kRowGroup = 4;
 
 // Runs the box passes over groups of lines of n samples with kLanes lanes each: gather(g, line)
 // fills group g's lanes, the passes blur them, scatter(g, line) stores them. Groups are spread
-// over the threads; each thread has its own line and prefix sums.
+// over the threads; each chunk of groups has its own line and prefix sums, taken from the
+// reused scratch buffers: gather writes every lane of the line and the passes every prefix sum
+// before reading it, so neither needs clearing.
 template <std::int64_t kLanes, typename Gather, typename Scatter>
 void BlurGroups(std::int64_t groups, std::int64_t n, const std::vector<std::int64_t>& radii,
                 Gather gather, Scatter scatter) {
   ParallelFor(0, groups, 0, [&](std::int64_t groupsBegin, std::int64_t groupsEnd, int) {
-    std::vector<double> line(static_cast<std::size_t>(n * kLanes)),
-        prefix(static_cast<std::size_t>((n + 1) * kLanes));
+    const auto lineSize = static_cast<std::size_t>(n * kLanes);
+    PooledScratch scratch((lineSize + static_cast<std::size_t>((n + 1) * kLanes)) * sizeof(double));
+    if (scratch.Data() == nullptr) throw std::bad_alloc();
+    double* line = static_cast<double*>(scratch.Data());
+    double* prefix = line + lineSize;
     for (std::int64_t g = groupsBegin; g != groupsEnd; ++g) {
-      gather(g, line.data());
-      for (std::int64_t radius : radii) BoxPass<kLanes>(line.data(), prefix.data(), n, radius);
-      scatter(g, static_cast<const double*>(line.data()));
+      gather(g, line);
+      for (std::int64_t radius : radii) BoxPass<kLanes>(line, prefix, n, radius);
+      scatter(g, static_cast<const double*>(line));
     }
   });
 }

@@ -157,6 +157,8 @@ inline double StoredOverMax(typename Px::Channel v) {
 template <HeadlessPixelTraits Px>
 inline double ToUnit(typename Px::Channel v) {
   const double c = StoredOverMax<Px>(v);
+  // v ÷ 255 already lies in 0..1, where the clamp below gives c back.
+  if constexpr (std::is_same_v<typename Px::Channel, A_u_char>) return c;
   if (!(c > 0.0)) return 0.0;  // also catches NaN
   return c < 1.0 ? c : 1.0;
 }

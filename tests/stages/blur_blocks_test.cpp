@@ -63,7 +63,7 @@ TEST(BlockCoverage, SameAnswerAsTestingEveryBlock) {
   // Overlapping, thin and edge-crossing blocks, on an extent that does not start at 0.
   const auto table = Place(200, 1, 60, 1.0, 64, 33, 1);
   const PF_LRect area{-7, -5, 57, 28};
-  std::vector<std::int32_t> memory(BlockCoverageBytes(area) / sizeof(std::int32_t));
+  std::vector<std::uint64_t> memory(BlockCoverageBytes(area, 200) / sizeof(std::uint64_t) + 1);
   const BlockCoverage coverage = BuildBlockCoverage(table.data(), 200, area, memory.data());
   for (A_long y = area.top - 2; y < area.bottom + 2; ++y) {
     for (A_long x = area.left - 2; x < area.right + 2; ++x) {

@@ -150,19 +150,27 @@ TEST(PlaceShapes, HalfResolutionHalvesEveryLength) {
 }
 
 /// Every pixel of the area, and a margin, finds the same first record through the index as by
-/// testing the whole table.
+/// testing the whole table, and the mask made from the index holds exactly the area's pixels
+/// that some record holds. The area is off the origin and cuts the last tiles short.
 template <typename Record>
 void ExpectIndexAgrees(const std::vector<Record>& table) {
-  const PF_LRect area{0, 0, 203, 97};
+  const PF_LRect area{-5, -3, 198, 94};
   const auto count = static_cast<A_long>(table.size());
   const ShapeIndex plan = PlanShapeIndex(table.data(), count, area);
   std::vector<std::int32_t> memory(ShapeIndexBytes(plan) / sizeof(std::int32_t) + 1);
   const ShapeIndex index = BuildShapeIndex(table.data(), count, plan, memory.data());
-  for (A_long y = -3; y < 100; ++y) {
-    for (A_long x = -3; x < 206; ++x) {
-      ASSERT_EQ(FirstShapeAt(table.data(), count, &index, x, y),
-                FirstShapeAt(table.data(), count, static_cast<const ShapeIndex*>(nullptr), x, y))
-          << x << ", " << y;
+  std::vector<std::uint64_t> maskMemory(PixelMaskBytes(area) / sizeof(std::uint64_t));
+  const PixelMask mask = ClearedPixelMask(area, maskMemory.data());
+  MaskShapes(table.data(), index, mask);
+  for (A_long y = area.top - 3; y < area.bottom + 3; ++y) {
+    for (A_long x = area.left - 3; x < area.right + 3; ++x) {
+      const A_long first =
+          FirstShapeAt(table.data(), count, static_cast<const ShapeIndex*>(nullptr), x, y);
+      ASSERT_EQ(FirstShapeAt(table.data(), count, &index, x, y), first) << x << ", " << y;
+      ASSERT_EQ(mask.Covers(x, y), Contains(area, x, y)) << x << ", " << y;
+      if (mask.Covers(x, y)) {
+        ASSERT_EQ(mask.Test(x, y), first >= 0) << x << ", " << y;
+      }
     }
   }
 }
