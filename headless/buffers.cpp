@@ -22,9 +22,6 @@ constexpr bool kSanitized = false;
 // From this size a buffer spans at least one huge page and is mapped on its own; smaller ones
 // come from the heap.
 constexpr std::size_t kMappedBytes = std::size_t{2} << 20;
-// Smaller buffers are not kept: the heap reuses them well, and many of them would make the
-// search for a kept one slow.
-constexpr std::size_t kKeptMinBytes = std::size_t{64} << 10;
 
 bool Mapped(std::size_t bytes) {
   return !kSanitized && bytes >= kMappedBytes;
@@ -39,14 +36,15 @@ void Release(std::uint8_t* data, std::size_t bytes) {
 }
 
 // Buffers given back, kept for the next of the same byte size. A render makes and disposes the
-// same few worlds and handles frame after frame. Bounded, so buffers of changing sizes cannot
-// pile up.
+// same few worlds, handles and working lines frame after frame. Bounded in bytes and in number,
+// so buffers of changing sizes cannot pile up and the search for one stays short.
 class BufferPool {
  public:
   static constexpr std::size_t kMaxBytes = std::size_t{768} << 20;
+  static constexpr std::size_t kMaxBuffers = 64;
 
   std::uint8_t* Take(std::size_t bytes) {
-    if (kSanitized || bytes < kKeptMinBytes) return nullptr;
+    if (kSanitized) return nullptr;
     std::lock_guard lock(m_mutex);
     for (auto it = m_buffers.begin(); it != m_buffers.end(); ++it) {
       if (it->bytes != bytes) continue;
@@ -60,12 +58,12 @@ class BufferPool {
 
   /// Keeps data for reuse, or frees it when it is not worth keeping; the oldest go first.
   void Give(std::uint8_t* data, std::size_t bytes) {
-    if (kSanitized || bytes < kKeptMinBytes || bytes > kMaxBytes) {
+    if (kSanitized || bytes > kMaxBytes) {
       Release(data, bytes);
       return;
     }
     std::lock_guard lock(m_mutex);
-    while (m_held + bytes > kMaxBytes && !m_buffers.empty()) {
+    while ((m_held + bytes > kMaxBytes || m_buffers.size() >= kMaxBuffers) && !m_buffers.empty()) {
       Release(m_buffers.front().data, m_buffers.front().bytes);
       m_held -= m_buffers.front().bytes;
       m_buffers.erase(m_buffers.begin());
