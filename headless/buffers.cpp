@@ -1,6 +1,7 @@
 // See buffers.h.
 #include "headless/buffers.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <mutex>
 #include <new>
@@ -36,34 +37,48 @@ void Release(std::uint8_t* data, std::size_t bytes) {
 }
 
 // Buffers given back, kept for the next of the same byte size. A render makes and disposes the
-// same few worlds, handles and working lines frame after frame. Bounded in bytes and in number,
-// so buffers of changing sizes cannot pile up and the search for one stays short.
+// same few worlds, handles and working lines frame after frame. It keeps as many bytes as were
+// ever in use at once (at least kMinBytes), so a render whose frames all need the same buffers
+// finds every one of them kept, and the process never holds more than twice what it once needed.
+// At most kMaxBuffers, so buffers of changing sizes cannot pile up and the search stays short.
 class BufferPool {
  public:
-  static constexpr std::size_t kMaxBytes = std::size_t{768} << 20;
+  static constexpr std::size_t kMinBytes = std::size_t{768} << 20;
   static constexpr std::size_t kMaxBuffers = 64;
 
-  std::uint8_t* Take(std::size_t bytes) {
-    if (kSanitized) return nullptr;
-    std::lock_guard lock(m_mutex);
-    for (auto it = m_buffers.begin(); it != m_buffers.end(); ++it) {
-      if (it->bytes != bytes) continue;
-      std::uint8_t* data = it->data;
-      m_held -= bytes;
-      m_buffers.erase(it);
-      return data;
+  TakenBuffer Take(std::size_t bytes) {
+    TakenBuffer taken;
+    if (!kSanitized) {
+      std::lock_guard lock(m_mutex);
+      for (auto it = m_buffers.begin(); it != m_buffers.end(); ++it) {
+        if (it->bytes != bytes) continue;
+        taken.data = it->data;
+        m_held -= bytes;
+        m_buffers.erase(it);
+        break;
+      }
     }
-    return nullptr;
+    if (taken.data == nullptr) {
+      void* fresh = Mapped(bytes) ? platform::MapPages(bytes) : std::calloc(bytes, 1);
+      if (fresh == nullptr) return taken;
+      taken = TakenBuffer{static_cast<std::uint8_t*>(fresh), true};
+    }
+    std::lock_guard lock(m_mutex);
+    m_inUse += bytes;
+    m_mostInUse = std::max(m_mostInUse, m_inUse);
+    return taken;
   }
 
   /// Keeps data for reuse, or frees it when it is not worth keeping; the oldest go first.
   void Give(std::uint8_t* data, std::size_t bytes) {
-    if (kSanitized || bytes > kMaxBytes) {
+    std::lock_guard lock(m_mutex);
+    m_inUse -= std::min(m_inUse, bytes);
+    const std::size_t limit = std::max(kMinBytes, m_mostInUse);
+    if (kSanitized || bytes > limit) {
       Release(data, bytes);
       return;
     }
-    std::lock_guard lock(m_mutex);
-    while ((m_held + bytes > kMaxBytes || m_buffers.size() >= kMaxBuffers) && !m_buffers.empty()) {
+    while ((m_held + bytes > limit || m_buffers.size() >= kMaxBuffers) && !m_buffers.empty()) {
       Release(m_buffers.front().data, m_buffers.front().bytes);
       m_held -= m_buffers.front().bytes;
       m_buffers.erase(m_buffers.begin());
@@ -83,7 +98,9 @@ class BufferPool {
   };
   std::mutex m_mutex;
   std::vector<Buffer> m_buffers;
-  std::size_t m_held = 0;
+  std::size_t m_held = 0;       // bytes kept
+  std::size_t m_inUse = 0;      // bytes taken and not given back
+  std::size_t m_mostInUse = 0;  // the most ever in use at once
 };
 
 BufferPool& ThePool() {
@@ -95,9 +112,7 @@ BufferPool& ThePool() {
 
 TakenBuffer TakeBuffer(std::size_t bytes) {
   if (bytes == 0) bytes = 1;
-  if (std::uint8_t* kept = ThePool().Take(bytes)) return TakenBuffer{kept, false};
-  void* fresh = Mapped(bytes) ? platform::MapPages(bytes) : std::calloc(bytes, 1);
-  return TakenBuffer{static_cast<std::uint8_t*>(fresh), fresh != nullptr};
+  return ThePool().Take(bytes);
 }
 
 void GiveBuffer(std::uint8_t* data, std::size_t bytes) {
