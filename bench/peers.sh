@@ -63,8 +63,9 @@ median() { sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
 run_jf() {  # threads stage size pix_fmt file
   local -a opts
   mapfile -d '' opts < <(enable "$2")
-  seconds bash -c '"$0" stream --quiet --threads "$1" --size "$2" --pix-fmt "$3" "${@:5}" < "$4"' \
-    "$jf" "$1" "$3" "$4" "$5" "${opts[@]}"
+  # The frames come in through the function's own redirection: a shell in between would add
+  # its start-up to every figure.
+  seconds "$jf" stream --quiet --threads "$1" --size "$3" --pix-fmt "$4" "${opts[@]}" <"$5"
 }
 
 run_ffmpeg() {  # threads size pix_fmt file filter
@@ -92,7 +93,7 @@ rows=(
 )
 
 startup() {  # threads: a stream of no frames is the command's start-up and shut-down
-  seconds bash -c '"$0" stream --quiet --threads "$1" --size 1920x1080 < /dev/null' "$jf" "$1"
+  seconds "$jf" stream --quiet --threads "$1" --size 1920x1080 </dev/null
 }
 about() {  # the effect's About text: start-up, module load and set-up, no frame
   seconds "$jf" about

@@ -44,15 +44,17 @@ RawFrameReader::RawFrameReader(std::FILE* in, std::size_t frameBytes)
     : m_in(in), m_frameBytes(frameBytes), m_buffer(std::make_unique<headless::PooledScratch>(0)) {}
 
 std::size_t RawFrameReader::Read() {
-  // A few megabytes at a time until the first frame is whole; later frames reuse the buffer.
+  // A few megabytes first, then, once the data fills them, the whole frame at once: growing by
+  // steps would copy the bytes again at every step and touch about twice the frame's memory.
+  // Later frames reuse the buffer.
   constexpr std::size_t kChunk = std::size_t{4} << 20;
   std::size_t got = 0;
   while (got < m_frameBytes) {
     const std::size_t size = m_buffer->Size();
-    if (size < m_frameBytes && size - got < kChunk) {
+    if (size == got) {
       // A host buffer rather than the heap's: a frame-sized one comes in huge pages.
-      auto grown = std::make_unique<headless::PooledScratch>(
-          std::min(m_frameBytes, std::max(size * 2, got + kChunk)));
+      const std::size_t next = size == 0 ? std::min(m_frameBytes, kChunk) : m_frameBytes;
+      auto grown = std::make_unique<headless::PooledScratch>(next);
       if (grown->Data() == nullptr) throw std::bad_alloc();
       if (got > 0) std::memcpy(grown->Data(), m_buffer->Data(), got);
       m_buffer = std::move(grown);

@@ -31,8 +31,8 @@ PixFmt ParsePixFmt(const std::string& text);
 /// Parses "WIDTHxHEIGHT", each 1 to 30000; false when text is not that.
 bool ParseFrameSize(const std::string& text, int& width, int& height);
 
-/// Whole raw frames from a stream, one after another. The buffer grows with the bytes that
-/// arrive, so a frame size the data never fills costs no more memory than the data.
+/// Whole raw frames from a stream, one after another. The buffer takes a frame's whole size only
+/// once the data outgrows a first few megabytes, so a short or empty stream costs little.
 class RawFrameReader {
  public:
   RawFrameReader(std::FILE* in, std::size_t frameBytes);
