@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -86,72 +87,58 @@ bool CoordinatesModerate(const std::vector<float>& terms) {
   return std::all_of(terms.begin(), terms.end(), [](float v) { return std::fabs(v) <= 1.0e8f; });
 }
 
-/// Per-column working rows for WeighRow.
-struct RowScratch {
-  explicit RowScratch(std::size_t columns)
-      : total(columns),
-        x0(columns),
-        y0(columns),
-        i(columns),
-        j(columns),
-        g0(columns),
-        g1(columns),
-        g2(columns) {}
-  std::vector<float> total, x0, y0;
-  std::vector<std::int32_t> i, j;
-  std::vector<std::uint32_t> g0, g1, g2;  // the corner hashes, kept apart so lanes load them
-};
-
-/// The weights of row y, the noise taken a step at a time across the whole row, so that the
+/// The weights of row y, the noise taken a step at a time across a block of the row, so that the
 /// arithmetic of neighbouring pixels can run side by side in vector lanes; each lane does
 /// exactly what SimplexNoise2D and the pixel rule do for its pixel, and only the permutation
-/// look-ups go one by one. The coordinates are moderate (CoordinatesModerate).
-void WeighRow(const NoiseJob& job, A_long y, RowScratch& r, float* weight) {
+/// look-ups go one by one. Every column is its own sum, so the blocks change nothing. The
+/// coordinates are moderate (CoordinatesModerate).
+void WeighRow(const NoiseJob& job, A_long y, float* weight) {
   using namespace simplex;
+  // Small enough for the stack of any thread the host runs the pass on.
+  constexpr std::size_t kBlock = 256;
+  float total[kBlock], x0[kBlock], y0[kBlock];
+  std::int32_t i[kBlock], j[kBlock];
+  std::uint32_t g0[kBlock], g1[kBlock], g2[kBlock];  // the corner hashes, apart so lanes load them
   const auto columns = static_cast<std::size_t>(job.columns);
   const auto octaves = static_cast<std::size_t>(job.settings.octaves);
-  float* total = r.total.data();
-  float* x0 = r.x0.data();
-  float* y0 = r.y0.data();
-  std::int32_t* i = r.i.data();
-  std::int32_t* j = r.j.data();
-  std::uint32_t* g0 = r.g0.data();
-  std::uint32_t* g1 = r.g1.data();
-  std::uint32_t* g2 = r.g2.data();
-  std::fill(total, total + columns, 0.0f);
-  for (std::size_t k = 0; k < octaves; ++k) {
-    const float* column = job.columnTerm.data() + k * columns;
-    const float ry = job.rowTerm[static_cast<std::size_t>(y) * octaves + k];
-    const float a = job.octaveAmplitude[k];
-    // Skew to the cell and unskew back. With moderate coordinates the 32-bit index sum is the
-    // 64-bit one.
-    for (std::size_t x = 0; x < columns; ++x) {
-      const float s = (column[x] + ry) * kF2;
-      i[x] = FloorInRange(column[x] + s);
-      j[x] = FloorInRange(ry + s);
-      const float t = static_cast<float>(i[x] + j[x]) * kG2;
-      x0[x] = column[x] - (static_cast<float>(i[x]) - t);
-      y0[x] = ry - (static_cast<float>(j[x]) - t);
-    }
-    for (std::size_t x = 0; x < columns; ++x) {
-      const CornerHashes h = HashCorners(i[x], j[x], x0[x] > y0[x]);
-      g0[x] = h.g0;
-      g1[x] = h.g1;
-      g2[x] = h.g2;
-    }
-    for (std::size_t x = 0; x < columns; ++x) {
-      const float n = SumCorners(x0[x], y0[x], CornerHashes{g0[x], g1[x], g2[x]});
-      total[x] = total[x] + OctaveShare(n, a);
-    }
-  }
   const float sum = job.settings.amplitudeSum;
-  for (std::size_t x = 0; x < columns; ++x) weight[x] = 1.0f - total[x] / sum;
+  for (std::size_t begin = 0; begin < columns; begin += kBlock) {
+    const std::size_t n = std::min(kBlock, columns - begin);
+    std::fill(total, total + n, 0.0f);
+    for (std::size_t k = 0; k < octaves; ++k) {
+      const float* column = job.columnTerm.data() + k * columns + begin;
+      const float ry = job.rowTerm[static_cast<std::size_t>(y) * octaves + k];
+      const float a = job.octaveAmplitude[k];
+      // Skew to the cell and unskew back. With moderate coordinates the 32-bit index sum is the
+      // 64-bit one.
+      for (std::size_t x = 0; x < n; ++x) {
+        const float s = (column[x] + ry) * kF2;
+        i[x] = FloorInRange(column[x] + s);
+        j[x] = FloorInRange(ry + s);
+        const float t = static_cast<float>(i[x] + j[x]) * kG2;
+        x0[x] = column[x] - (static_cast<float>(i[x]) - t);
+        y0[x] = ry - (static_cast<float>(j[x]) - t);
+      }
+      for (std::size_t x = 0; x < n; ++x) {
+        const CornerHashes h = HashCorners(i[x], j[x], x0[x] > y0[x]);
+        g0[x] = h.g0;
+        g1[x] = h.g1;
+        g2[x] = h.g2;
+      }
+      for (std::size_t x = 0; x < n; ++x) {
+        const float v = SumCorners(x0[x], y0[x], CornerHashes{g0[x], g1[x], g2[x]});
+        total[x] = total[x] + OctaveShare(v, a);
+      }
+    }
+    for (std::size_t x = 0; x < n; ++x) weight[begin + x] = 1.0f - total[x] / sum;
+  }
 }
 
 /// Frames beyond this many pixels get no weight table (128 MB of floats).
 constexpr std::int64_t kMostWeighedPixels = std::int64_t{1} << 25;
 
-void WeighPixels(NoiseJob& job) {
+/// Makes room for the weights; the pixel pass forms them, a row at a time.
+void PrepareWeights(NoiseJob& job) {
   const std::int64_t pixels = std::int64_t{job.columns} * job.rows;
   if (job.columnTerm.empty() || job.settings.amplitudeSum == 0.0f || pixels == 0 ||
       pixels > kMostWeighedPixels || !CoordinatesModerate(job.columnTerm) ||
@@ -161,14 +148,30 @@ void WeighPixels(NoiseJob& job) {
   // Without the memory the pixel rule forms each weight itself.
   try {
     job.weight.resize(static_cast<std::size_t>(pixels));
-    RowScratch scratch(static_cast<std::size_t>(job.columns));
-    for (A_long y = 0; y < job.rows; ++y) {
-      WeighRow(job, y, scratch, job.weight.data() + static_cast<std::size_t>(y) * job.columns);
-    }
+    job.rowState = std::vector<std::atomic<std::uint8_t>>(static_cast<std::size_t>(job.rows));
   } catch (const std::bad_alloc&) {
     job.weight.clear();
     job.weight.shrink_to_fit();
+    job.rowState.clear();
   }
+}
+
+enum RowState : std::uint8_t { kUnweighed, kWeighing, kWeighed };
+
+/// Whether row y's weights are in the table, weighing the row first if no thread has begun it.
+/// A row another thread is weighing is not waited for: the caller forms its pixel's weight
+/// itself, the same value.
+bool RowWeighed(NoiseJob& job, A_long y) {
+  std::atomic<std::uint8_t>& state = job.rowState[static_cast<std::size_t>(y)];
+  std::uint8_t seen = state.load(std::memory_order_acquire);
+  if (seen == kWeighed) return true;
+  if (seen != kUnweighed ||
+      !state.compare_exchange_strong(seen, kWeighing, std::memory_order_acquire)) {
+    return seen == kWeighed;
+  }
+  WeighRow(job, y, job.weight.data() + static_cast<std::size_t>(y) * job.columns);
+  state.store(kWeighed, std::memory_order_release);
+  return true;
 }
 
 }  // namespace
@@ -201,7 +204,7 @@ NoiseJob MakeNoiseJob(const NoiseSettings& settings, A_long columns, A_long rows
     f = f * settings.preserveFrequency;
     a = a * settings.preserveAmplitude;
   }
-  WeighPixels(job);
+  PrepareWeights(job);
   return job;
 }
 
@@ -230,7 +233,7 @@ inline float UnitOf(typename Px::Channel c) {
 template <PixelTraitsLike Px>
 PF_Err NoisePixel(void* refcon, A_long x, A_long y, typename Px::Pixel* in,
                   typename Px::Pixel* out) {
-  const auto& job = *static_cast<const NoiseJob*>(refcon);
+  auto& job = *static_cast<NoiseJob*>(refcon);
   const NoiseSettings& s = job.settings;
 
   // No amplitude means no noise. The weight 1 − total ÷ 0 would be −∞ (NaN against a zero tint),
@@ -244,7 +247,7 @@ PF_Err NoisePixel(void* refcon, A_long x, A_long y, typename Px::Pixel* in,
   // beforehand, with the same additions in the same order.
   const bool tabled = x >= 0 && x < job.columns && y >= 0 && y < job.rows;
   float v;
-  if (tabled && !job.weight.empty()) {
+  if (tabled && !job.weight.empty() && RowWeighed(job, y)) {
     v = job.weight[static_cast<std::size_t>(y) * static_cast<std::size_t>(job.columns) +
                    static_cast<std::size_t>(x)];
   } else {

@@ -1,6 +1,8 @@
 // Noise: tinted fractal simplex noise added to the colour channels.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <new>
 #include <utility>
 #include <vector>
@@ -51,7 +53,9 @@ struct UnsetAllocator : std::allocator<T> {
 /// column, (x · f) ÷ W, and of every row, (y · f) ÷ H, with each octave's amplitude. Each depends
 /// on one axis or on the octave only, so it is formed once per render rather than once per pixel,
 /// with the same operations. Where the coordinates allow it, the weight 1 − total ÷ sum of every
-/// pixel is formed beforehand too, a row at a time, the same arithmetic in vector lanes.
+/// pixel goes into a table too, a row at a time, the same arithmetic in vector lanes: the first
+/// pixel of a row that the pass reaches weighs the row, so the rows are weighed on the pass's
+/// threads.
 struct NoiseJob {
   NoiseSettings settings;
   A_long columns = 0;                  // x in 0 … columns − 1 has its coordinates here
@@ -60,6 +64,7 @@ struct NoiseJob {
   std::vector<float> rowTerm;          // row y, octave k at y · octaves + k
   std::vector<float> octaveAmplitude;  // A · PA^k, multiplied up octave by octave
   std::vector<float, UnsetAllocator<float>> weight;  // pixel (x, y) at y · columns + x, or empty
+  std::vector<std::atomic<std::uint8_t>> rowState;   // whether row y's weights are in the table
 };
 
 /// The job for a destination of columns × rows pixels. Where the tables would be unreasonably
