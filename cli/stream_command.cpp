@@ -41,7 +41,7 @@ bool ParseFrameSize(const std::string& text, int& width, int& height) {
 }
 
 RawFrameReader::RawFrameReader(std::FILE* in, std::size_t frameBytes)
-    : m_in(in), m_frameBytes(frameBytes), m_buffer(std::make_unique<headless::PooledScratch>(0)) {}
+    : m_in(in), m_frameBytes(frameBytes) {}
 
 std::size_t RawFrameReader::Read() {
   // A few megabytes first, then, once the data fills them, the whole frame at once: growing by
@@ -50,7 +50,7 @@ std::size_t RawFrameReader::Read() {
   constexpr std::size_t kChunk = std::size_t{4} << 20;
   std::size_t got = 0;
   while (got < m_frameBytes) {
-    const std::size_t size = m_buffer->Size();
+    const std::size_t size = m_buffer ? m_buffer->Size() : 0;
     if (size == got) {
       // A host buffer rather than the heap's: a frame-sized one comes in huge pages.
       const std::size_t next = size == 0 ? std::min(m_frameBytes, kChunk) : m_frameBytes;

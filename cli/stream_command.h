@@ -39,7 +39,7 @@ class RawFrameReader {
   /// Reads the next frame into Data(); returns the bytes read: the frame size, 0 at the end of
   /// the stream, fewer when it ends inside the frame. Throws CliError (status 2) on a read error.
   std::size_t Read();
-  std::uint8_t* Data() { return static_cast<std::uint8_t*>(m_buffer->Data()); }
+  std::uint8_t* Data() { return m_buffer ? static_cast<std::uint8_t*>(m_buffer->Data()) : nullptr; }
 
  private:
   std::FILE* m_in;
