@@ -18,9 +18,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <new>
 #include <stdexcept>
+#include <type_traits>
 #include <vector>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 #include "headless/imaging/imaging.h"
 #include "headless/imaging/pixel_formats.h"
@@ -133,6 +139,15 @@ bool HasAvx512() {
 }
 #endif
 
+/// Whether the wide passes, gathering and storing below can run here.
+bool WideVectors() {
+#if JF_BLUR_AVX512
+  return HasAvx512();
+#else
+  return false;
+#endif
+}
+
 template <std::int64_t kLanes>
 void BoxPass(double* line, double* prefix, std::int64_t n, std::int64_t radius) {
   if (radius == 0) return;
@@ -177,6 +192,116 @@ constexpr std::int64_t kColumnGroup = 8;
 // Rows blurred together by the horizontal passes.
 constexpr std::int64_t kRowGroup = 4;
 
+#if JF_BLUR_AVX512
+// GCC 12 takes the intrinsics' deliberately undefined starting vectors for uninitialised reads.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+// A group of rows of 8-bit pixels into a line, premultiplied: pixel x of two rows a vector. Each
+// lane divides by 255, which gives what the table of quotients holds, and multiplies by alpha as
+// ReadPremultiplied does. Lanes past the last row repeat it.
+__attribute__((target("avx512f"))) void GatherRows8Avx512(const PF_EffectWorld& world,
+                                                          std::int64_t y0, std::int64_t rows,
+                                                          double* line) {
+  static_assert(kRowGroup == 4, "two vectors of two pixels per column");
+  const PF_Pixel* in[kRowGroup];
+  for (std::int64_t r = 0; r < kRowGroup; ++r) {
+    in[r] = RowOf<Argb32Traits>(world, static_cast<A_long>(y0 + std::min(r, rows - 1)));
+  }
+  const __m512d max = _mm512_set1_pd(Argb32Traits::kMax);
+  const __m512i alphaLane = _mm512_set_epi64(4, 4, 4, 4, 0, 0, 0, 0);
+  constexpr __mmask8 kColour = 0xEE;
+  for (std::int64_t x = 0; x < world.width; ++x) {
+    for (int pair = 0; pair < 2; ++pair) {
+      std::uint32_t lo = 0, hi = 0;
+      std::memcpy(&lo, in[2 * pair] + x, sizeof lo);
+      std::memcpy(&hi, in[2 * pair + 1] + x, sizeof hi);
+      const __m128i bytes =
+          _mm_cvtsi64_si128(static_cast<long long>((static_cast<std::uint64_t>(hi) << 32) | lo));
+      __m512d v = _mm512_div_pd(_mm512_cvtepi32_pd(_mm256_cvtepu8_epi32(bytes)), max);
+      v = _mm512_mask_mul_pd(v, kColour, _mm512_permutexvar_pd(alphaLane, v), v);
+      _mm512_storeu_pd(line + x * 4 * kRowGroup + 8 * pair, v);
+    }
+  }
+}
+
+// A group's rows from a line into the scratch image, narrowed to float as the plain storing does.
+__attribute__((target("avx512f"))) void StoreRowsAvx512(const double* line, std::int64_t width,
+                                                        std::int64_t rows, PremulFloat* first) {
+  for (std::int64_t x = 0; x < width; ++x) {
+    for (std::int64_t pair = 0; pair < 2; ++pair) {
+      const __m256 f = _mm512_cvtpd_ps(_mm512_loadu_pd(line + x * 4 * kRowGroup + 8 * pair));
+      if (2 * pair < rows) {
+        _mm_storeu_ps(&first[2 * pair * width + x].a, _mm256_castps256_ps128(f));
+      }
+      if (2 * pair + 1 < rows) {
+        _mm_storeu_ps(&first[(2 * pair + 1) * width + x].a, _mm256_extractf128_ps(f, 1));
+      }
+    }
+  }
+}
+
+// A whole group of columns of the scratch image into a line, eight floats at a time: widening a
+// float to a double is exact, so the lanes hold what the plain gathering gives them.
+__attribute__((target("avx512f"))) void GatherColumnsAvx512(const PremulFloat* first,
+                                                            std::int64_t width, std::int64_t height,
+                                                            double* line) {
+  static_assert(kColumnGroup == 8, "four vectors of eight floats per row");
+  for (std::int64_t y = 0; y < height; ++y) {
+    const auto* in = reinterpret_cast<const float*>(first + y * width);
+    double* out = line + y * 4 * kColumnGroup;
+    for (int k = 0; k < 4; ++k) {
+      _mm512_storeu_pd(out + 8 * k, _mm512_cvtps_pd(_mm256_loadu_ps(in + 8 * k)));
+    }
+  }
+}
+
+// StoreUnpremultiplied for a group's columns of 8-bit pixels, two pixels a vector and four a
+// store; each lane makes the scalar comparisons, division, product and sum, in the same order.
+// A pixel whose blurred alpha is not above 0, or past the last column, is not stored.
+__attribute__((target("avx512f"))) void StoreColumns8Avx512(const double* line, std::int64_t height,
+                                                            std::int64_t x0, std::int64_t columns,
+                                                            PF_EffectWorld& world) {
+  const __m512d zero = _mm512_setzero_pd();
+  const __m512d one = _mm512_set1_pd(1.0);
+  const __m512d max = _mm512_set1_pd(Argb32Traits::kMax);
+  const __m512d half = _mm512_set1_pd(0.5);
+  const __m512i alphaLane = _mm512_set_epi64(4, 4, 4, 4, 0, 0, 0, 0);  // each pixel's alpha
+  constexpr __mmask8 kColour = 0xEE;                                   // all lanes but alpha
+  // The columns that exist, four bits (one pixel) at a time, for each store of four pixels.
+  __mmask16 exists[2] = {0, 0};
+  for (std::int64_t c = 0; c < std::min(columns, kColumnGroup); ++c) {
+    exists[c / 4] = static_cast<__mmask16>(exists[c / 4] | (0xFu << (4 * (c % 4))));
+  }
+  for (std::int64_t y = 0; y < height; ++y) {
+    const double* v = line + y * 4 * kColumnGroup;
+    PF_Pixel* row = RowOf<Argb32Traits>(world, static_cast<A_long>(y)) + x0;
+    for (int quad = 0; quad < 2; ++quad) {
+      __m256i bytes[2];
+      __mmask16 shown = 0;
+      for (int pair = 0; pair < 2; ++pair) {
+        __m512d c = _mm512_loadu_pd(v + 8 * (2 * quad + pair));
+        const __m512d a = _mm512_permutexvar_pd(alphaLane, c);
+        shown =
+            static_cast<__mmask16>(shown | (_mm512_cmp_pd_mask(a, zero, _CMP_GT_OQ) << (8 * pair)));
+        const __mmask8 opaque = _mm512_cmp_pd_mask(a, one, _CMP_EQ_OQ);
+        c = _mm512_mask_div_pd(c, static_cast<__mmask8>(kColour & ~opaque), c, a);
+        c = _mm512_maskz_mov_pd(_mm512_cmp_pd_mask(c, zero, _CMP_GT_OQ), c);
+        c = _mm512_mask_mov_pd(c, _mm512_cmp_pd_mask(c, one, _CMP_GT_OQ), one);
+        bytes[pair] = _mm512_cvttpd_epi32(_mm512_add_pd(_mm512_mul_pd(c, max), half));
+      }
+      const __m512i four = _mm512_inserti64x4(_mm512_castsi256_si512(bytes[0]), bytes[1], 1);
+      _mm512_mask_cvtepi32_storeu_epi8(row + 4 * quad, static_cast<__mmask16>(shown & exists[quad]),
+                                       four);
+    }
+  }
+}
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+#endif
+
 // Runs the box passes over groups of lines of n samples with kLanes lanes each: gather(g, line)
 // fills group g's lanes, the passes blur them, scatter(g, line) stores them. Groups are spread
 // over the threads; each chunk of groups has its own line and prefix sums, taken from the
@@ -211,6 +336,8 @@ PF_Err BlurPixels(const std::vector<std::int64_t>& radii, PF_EffectWorld& world)
     return image[static_cast<std::size_t>(y * width + x)];
   };
 
+  [[maybe_unused]] const bool wide = WideVectors();
+
   // Horizontal passes, a group of rows at a time: the world, premultiplied, into the scratch
   // image. A row's prefix sums run one after another; several rows side by side keep the
   // vector units busy meanwhile. Lanes past the last row repeat it and are not stored.
@@ -219,6 +346,11 @@ PF_Err BlurPixels(const std::vector<std::int64_t>& radii, PF_EffectWorld& world)
       [&](std::int64_t g, double* line) {
         const std::int64_t y0 = g * kRowGroup;
         const std::int64_t rows = std::min(kRowGroup, height - y0);
+#if JF_BLUR_AVX512
+        if constexpr (std::is_same_v<Px, Argb32Traits>) {
+          if (wide) return GatherRows8Avx512(world, y0, rows, line);
+        }
+#endif
         for (std::int64_t r = 0; r < kRowGroup; ++r) {
           const auto* in = RowOf<Px>(static_cast<const PF_EffectWorld&>(world),
                                      static_cast<A_long>(y0 + std::min(r, rows - 1)));
@@ -235,6 +367,9 @@ PF_Err BlurPixels(const std::vector<std::int64_t>& radii, PF_EffectWorld& world)
       [&](std::int64_t g, const double* line) {
         const std::int64_t y0 = g * kRowGroup;
         const std::int64_t rows = std::min(kRowGroup, height - y0);
+#if JF_BLUR_AVX512
+        if (wide) return StoreRowsAvx512(line, width, rows, &at(0, y0));
+#endif
         for (std::int64_t r = 0; r < rows; ++r) {
           for (std::int64_t x = 0; x < width; ++x) {
             const double* v = line + x * 4 * kRowGroup + 4 * r;
@@ -251,6 +386,11 @@ PF_Err BlurPixels(const std::vector<std::int64_t>& radii, PF_EffectWorld& world)
                      [&](std::int64_t g, double* line) {
                        const std::int64_t x0 = g * kColumnGroup;
                        const std::int64_t columns = std::min(kColumnGroup, width - x0);
+#if JF_BLUR_AVX512
+                       if (wide && columns == kColumnGroup) {
+                         return GatherColumnsAvx512(&at(x0, 0), width, height, line);
+                       }
+#endif
                        for (std::int64_t y = 0; y < height; ++y) {
                          double* out = line + y * kLanes;
                          for (std::int64_t c = 0; c < kColumnGroup; ++c) {
@@ -265,6 +405,11 @@ PF_Err BlurPixels(const std::vector<std::int64_t>& radii, PF_EffectWorld& world)
                      [&](std::int64_t g, const double* line) {
                        const std::int64_t x0 = g * kColumnGroup;
                        const std::int64_t columns = std::min(kColumnGroup, width - x0);
+#if JF_BLUR_AVX512
+                       if constexpr (std::is_same_v<Px, Argb32Traits>) {
+                         if (wide) return StoreColumns8Avx512(line, height, x0, columns, world);
+                       }
+#endif
                        for (std::int64_t y = 0; y < height; ++y) {
                          const double* v = line + y * kLanes;
                          auto* row = RowOf<Px>(world, static_cast<A_long>(y));
