@@ -286,7 +286,10 @@ __attribute__((target("avx512f"))) void StoreColumns8Avx512(const double* line, 
         shown =
             static_cast<__mmask16>(shown | (_mm512_cmp_pd_mask(a, zero, _CMP_GT_OQ) << (8 * pair)));
         const __mmask8 opaque = _mm512_cmp_pd_mask(a, one, _CMP_EQ_OQ);
-        c = _mm512_mask_div_pd(c, static_cast<__mmask8>(kColour & ~opaque), c, a);
+        // Opaque pixels, the common case, divide by nothing; a division with every lane masked
+        // off would still take the divider's time.
+        const auto divided = static_cast<__mmask8>(kColour & ~opaque);
+        if (divided != 0) c = _mm512_mask_div_pd(c, divided, c, a);
         c = _mm512_maskz_mov_pd(_mm512_cmp_pd_mask(c, zero, _CMP_GT_OQ), c);
         c = _mm512_mask_mov_pd(c, _mm512_cmp_pd_mask(c, one, _CMP_GT_OQ), one);
         bytes[pair] = _mm512_cvttpd_epi32(_mm512_add_pd(_mm512_mul_pd(c, max), half));
