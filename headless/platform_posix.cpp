@@ -163,16 +163,19 @@ namespace {
 // backed by them from its first touch.
 constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
 
-std::size_t PageRounded(std::size_t bytes) {
-  const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-  return (bytes + page - 1) / page * page;
+// The length mapped for a buffer: whole huge pages, so that its last part is one too rather than
+// hundreds of small pages, each its own fault. At most one huge page more than asked for, on
+// buffers of at least one; 0 when the length does not fit.
+std::size_t MappedLength(std::size_t bytes) {
+  if (bytes > SIZE_MAX - 2 * kHugePage) return 0;
+  return (bytes + kHugePage - 1) / kHugePage * kHugePage;
 }
 
 }  // namespace
 
 void* MapPages(std::size_t bytes) {
-  const std::size_t length = PageRounded(bytes);
-  if (length < bytes || length > SIZE_MAX - kHugePage) return nullptr;
+  const std::size_t length = MappedLength(bytes);
+  if (length == 0) return nullptr;
   // Mapped with a huge page to spare, then trimmed to start on a huge-page boundary.
   const std::size_t spare = length + kHugePage;
   void* mapped = ::mmap(nullptr, spare, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -190,7 +193,7 @@ void* MapPages(std::size_t bytes) {
 }
 
 void UnmapPages(void* data, std::size_t bytes) {
-  if (data != nullptr) ::munmap(data, PageRounded(bytes));
+  if (data != nullptr) ::munmap(data, MappedLength(bytes));
 }
 
 }  // namespace platform
