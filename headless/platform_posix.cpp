@@ -24,32 +24,47 @@ constexpr std::uint64_t kMaxModuleBytes = 1ull << 30;
   throw ModuleError(origin + ": " + what);
 }
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) Fail(path, std::string("cannot open: ") + std::strerror(errno));
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    Fail(path, "not a regular file");
-  }
-  if (static_cast<std::uint64_t>(st.st_size) > kMaxModuleBytes) {
-    ::close(fd);
-    Fail(path, "too large to be an effect module");
-  }
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(st.st_size));
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
+// A module file mapped read-only for as long as its PiPL is looked for. Only the pages looked at
+// are read in, from the page cache that loading the module uses as well, where reading the whole
+// file would touch every page of a fresh copy.
+class MappedModuleFile {
+ public:
+  explicit MappedModuleFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) Fail(path, std::string("cannot open: ") + std::strerror(errno));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
       ::close(fd);
-      Fail(path, "cannot read the whole file");
+      Fail(path, "not a regular file");
     }
-    done += static_cast<std::size_t>(n);
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxModuleBytes) {
+      ::close(fd);
+      Fail(path, "too large to be an effect module");
+    }
+    m_size = static_cast<std::size_t>(st.st_size);
+    if (m_size > 0) {
+      void* mapped = ::mmap(nullptr, m_size, PROT_READ, MAP_PRIVATE, fd, 0);
+      if (mapped == MAP_FAILED) {
+        const int error = errno;
+        ::close(fd);
+        Fail(path, std::string("cannot read: ") + std::strerror(error));
+      }
+      m_data = static_cast<const std::uint8_t*>(mapped);
+    }
+    ::close(fd);
   }
-  ::close(fd);
-  return bytes;
-}
+  ~MappedModuleFile() {
+    if (m_data != nullptr) ::munmap(const_cast<std::uint8_t*>(m_data), m_size);
+  }
+  MappedModuleFile(const MappedModuleFile&) = delete;
+  MappedModuleFile& operator=(const MappedModuleFile&) = delete;
+
+  std::span<const std::uint8_t> Bytes() const { return {m_data, m_size}; }
+
+ private:
+  const std::uint8_t* m_data = nullptr;
+  std::size_t m_size = 0;
+};
 
 }  // namespace
 
@@ -116,7 +131,8 @@ std::vector<std::uint8_t> ReadElfSection(std::span<const std::uint8_t> file,
 namespace platform {
 
 std::vector<std::uint8_t> ReadPipl(const std::string& path) {
-  return ReadElfSection(ReadWholeFile(path), ".pipl", path);
+  const MappedModuleFile file(path);
+  return ReadElfSection(file.Bytes(), ".pipl", path);
 }
 
 void* LoadCode(const std::string& path) {
