@@ -217,8 +217,7 @@ __attribute__((target("avx512f"))) void GatherRows8Avx512(const PF_EffectWorld& 
       std::uint32_t lo = 0, hi = 0;
       std::memcpy(&lo, in[2 * pair] + x, sizeof lo);
       std::memcpy(&hi, in[2 * pair + 1] + x, sizeof hi);
-      const __m128i bytes =
-          _mm_cvtsi64_si128(static_cast<long long>((static_cast<std::uint64_t>(hi) << 32) | lo));
+      const __m128i bytes = _mm_set_epi32(0, 0, static_cast<int>(hi), static_cast<int>(lo));
       __m512d v = _mm512_div_pd(_mm512_cvtepi32_pd(_mm256_cvtepu8_epi32(bytes)), max);
       v = _mm512_mask_mul_pd(v, kColour, _mm512_permutexvar_pd(alphaLane, v), v);
       _mm512_storeu_pd(line + x * 4 * kRowGroup + 8 * pair, v);
