@@ -198,6 +198,14 @@ constexpr std::int64_t kRowGroup = 4;
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
+// Lanes 0–3 and 4–7 of a vector are two pixels' alpha, red, green and blue; the colour lanes:
+constexpr __mmask8 kColourLanes = 0xEE;
+
+// Each pixel's alpha in all four of its lanes.
+__attribute__((target("avx512f"))) inline __m512d AlphaOfEachPixel(__m512d v) {
+  return _mm512_permutexvar_pd(_mm512_set_epi64(4, 4, 4, 4, 0, 0, 0, 0), v);
+}
+
 // A group of rows of 8-bit pixels into a line, premultiplied: pixel x of two rows a vector. Each
 // lane divides by 255, which gives what the table of quotients holds, and multiplies by alpha as
 // ReadPremultiplied does. Lanes past the last row repeat it.
@@ -210,8 +218,6 @@ __attribute__((target("avx512f"))) void GatherRows8Avx512(const PF_EffectWorld& 
     in[r] = RowOf<Argb32Traits>(world, static_cast<A_long>(y0 + std::min(r, rows - 1)));
   }
   const __m512d max = _mm512_set1_pd(Argb32Traits::kMax);
-  const __m512i alphaLane = _mm512_set_epi64(4, 4, 4, 4, 0, 0, 0, 0);
-  constexpr __mmask8 kColour = 0xEE;
   for (std::int64_t x = 0; x < world.width; ++x) {
     for (int pair = 0; pair < 2; ++pair) {
       std::uint32_t lo = 0, hi = 0;
@@ -219,7 +225,7 @@ __attribute__((target("avx512f"))) void GatherRows8Avx512(const PF_EffectWorld& 
       std::memcpy(&hi, in[2 * pair + 1] + x, sizeof hi);
       const __m128i bytes = _mm_set_epi32(0, 0, static_cast<int>(hi), static_cast<int>(lo));
       __m512d v = _mm512_div_pd(_mm512_cvtepi32_pd(_mm256_cvtepu8_epi32(bytes)), max);
-      v = _mm512_mask_mul_pd(v, kColour, _mm512_permutexvar_pd(alphaLane, v), v);
+      v = _mm512_mask_mul_pd(v, kColourLanes, AlphaOfEachPixel(v), v);
       _mm512_storeu_pd(line + x * 4 * kRowGroup + 8 * pair, v);
     }
   }
@@ -266,8 +272,6 @@ __attribute__((target("avx512f"))) void StoreColumns8Avx512(const double* line, 
   const __m512d one = _mm512_set1_pd(1.0);
   const __m512d max = _mm512_set1_pd(Argb32Traits::kMax);
   const __m512d half = _mm512_set1_pd(0.5);
-  const __m512i alphaLane = _mm512_set_epi64(4, 4, 4, 4, 0, 0, 0, 0);  // each pixel's alpha
-  constexpr __mmask8 kColour = 0xEE;                                   // all lanes but alpha
   // The columns that exist, four bits (one pixel) at a time, for each store of four pixels.
   __mmask16 exists[2] = {0, 0};
   for (std::int64_t c = 0; c < std::min(columns, kColumnGroup); ++c) {
@@ -281,13 +285,13 @@ __attribute__((target("avx512f"))) void StoreColumns8Avx512(const double* line, 
       __mmask16 shown = 0;
       for (int pair = 0; pair < 2; ++pair) {
         __m512d c = _mm512_loadu_pd(v + 8 * (2 * quad + pair));
-        const __m512d a = _mm512_permutexvar_pd(alphaLane, c);
+        const __m512d a = AlphaOfEachPixel(c);
         shown =
             static_cast<__mmask16>(shown | (_mm512_cmp_pd_mask(a, zero, _CMP_GT_OQ) << (8 * pair)));
         const __mmask8 opaque = _mm512_cmp_pd_mask(a, one, _CMP_EQ_OQ);
         // Opaque pixels, the common case, divide by nothing; a division with every lane masked
         // off would still take the divider's time.
-        const auto divided = static_cast<__mmask8>(kColour & ~opaque);
+        const auto divided = static_cast<__mmask8>(kColourLanes & ~opaque);
         if (divided != 0) c = _mm512_mask_div_pd(c, divided, c, a);
         c = _mm512_maskz_mov_pd(_mm512_cmp_pd_mask(c, zero, _CMP_GT_OQ), c);
         c = _mm512_mask_mov_pd(c, _mm512_cmp_pd_mask(c, one, _CMP_GT_OQ), one);
